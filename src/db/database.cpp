@@ -1,0 +1,262 @@
+#include "db/database.h"
+
+#include <cstring>
+
+#include "platform/odbc.h"
+
+namespace {
+
+// With MariaDB Connector/ODBC the ODBC time-out attributes do not bound a
+// connect to a listener that never answers, nor a read from a server that has
+// stopped; the driver's own keywords do, and drivers ignore keywords they do
+// not know.
+constexpr const char kDriverTimeouts[] =
+    ";CONN_TIMEOUT=5;READ_TIMEOUT=15;WRITE_TIMEOUT=15";
+
+std::string Diagnostics(SQLSMALLINT handleType, SQLHANDLE handle) {
+  std::string text;
+  if (handle == nullptr) return text;
+  for (SQLSMALLINT i = 1;; ++i) {
+    SQLCHAR state[6] = {};
+    SQLINTEGER native = 0;
+    SQLCHAR message[1024] = {};
+    SQLSMALLINT length = 0;
+    SQLRETURN rc = SQLGetDiagRec(handleType, handle, i, state, &native,
+                                 message, sizeof message, &length);
+    if (!SQL_SUCCEEDED(rc)) break;
+    if (!text.empty()) text += '\n';
+    text += reinterpret_cast<const char*>(message);
+  }
+  return text;
+}
+
+[[noreturn]] void Throw(SQLRETURN rc, SQLSMALLINT handleType,
+                        SQLHANDLE handle) {
+  std::string error = Diagnostics(handleType, handle);
+  if (error.empty()) error = "ODBC call failed";
+  throw CDBException(static_cast<int16_t>(rc), std::move(error));
+}
+
+}  // namespace
+
+CDatabase::CDatabase() = default;
+
+CDatabase::~CDatabase() { Close(); }
+
+void CDatabase::OpenEx(const std::string& connect, unsigned /*options*/) {
+  // The driver is never allowed to prompt (SQL_DRIVER_NOPROMPT), which is
+  // what the no-dialog option asks for.
+  Close();
+  SQLHENV env = SQL_NULL_HENV;
+  SQLRETURN rc = SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
+  if (!SQL_SUCCEEDED(rc))
+    throw CDBException(static_cast<int16_t>(rc), "cannot allocate ODBC environment");
+  SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION,
+                reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+  SQLHDBC dbc = SQL_NULL_HDBC;
+  rc = SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
+  if (!SQL_SUCCEEDED(rc)) {
+    std::string error = Diagnostics(SQL_HANDLE_ENV, env);
+    SQLFreeHandle(SQL_HANDLE_ENV, env);
+    throw CDBException(static_cast<int16_t>(rc), error);
+  }
+  m_strDriverConnect = connect + kDriverTimeouts;
+  SQLCHAR out[1024];
+  SQLSMALLINT outLength = 0;
+  rc = SQLDriverConnect(
+      dbc, nullptr,
+      reinterpret_cast<SQLCHAR*>(const_cast<char*>(m_strDriverConnect.c_str())),
+      SQL_NTS, out, sizeof out, &outLength, SQL_DRIVER_NOPROMPT);
+  if (!SQL_SUCCEEDED(rc)) {
+    std::string error = Diagnostics(SQL_HANDLE_DBC, dbc);
+    if (error.empty()) error = "cannot connect";
+    SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+    SQLFreeHandle(SQL_HANDLE_ENV, env);
+    throw CDBException(static_cast<int16_t>(rc), std::move(error));
+  }
+  m_henv = env;
+  m_hdbc = dbc;
+}
+
+void CDatabase::Close() {
+  if (m_hdbc != nullptr) {
+    SQLDisconnect(static_cast<SQLHDBC>(m_hdbc));
+    SQLFreeHandle(SQL_HANDLE_DBC, static_cast<SQLHDBC>(m_hdbc));
+    m_hdbc = nullptr;
+  }
+  if (m_henv != nullptr) {
+    SQLFreeHandle(SQL_HANDLE_ENV, static_cast<SQLHENV>(m_henv));
+    m_henv = nullptr;
+  }
+}
+
+void CDatabase::ExecuteSQL(const std::string& sql) {
+  if (m_hdbc == nullptr) throw CDBException(SQL_ERROR, "connection is not open");
+  SQLHSTMT stmt = SQL_NULL_HSTMT;
+  SQLRETURN rc = SQLAllocHandle(SQL_HANDLE_STMT, static_cast<SQLHDBC>(m_hdbc), &stmt);
+  if (!SQL_SUCCEEDED(rc)) Throw(rc, SQL_HANDLE_DBC, m_hdbc);
+  rc = SQLExecDirect(stmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str())),
+                     SQL_NTS);
+  if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) {
+    std::string error = Diagnostics(SQL_HANDLE_STMT, stmt);
+    SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+    throw CDBException(static_cast<int16_t>(rc), error.empty() ? "statement failed" : error);
+  }
+  // A procedure call may leave result sets behind; drain them so the
+  // connection is free for the next statement.
+  while (SQL_SUCCEEDED(SQLMoreResults(stmt))) {
+  }
+  SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+}
+
+CSRecordset::CSRecordset(CDatabase* database) : m_pDatabase(database) {}
+
+CSRecordset::~CSRecordset() { Close(); }
+
+bool CSRecordset::Open(int openType, const std::string& sql, unsigned options) {
+  Close();
+  m_nOpenType = openType;
+  m_strSQL = sql;
+  m_dwOptions = options;
+  if (m_pDatabase == nullptr || m_pDatabase->m_hdbc == nullptr) return false;
+
+  SQLHSTMT stmt = SQL_NULL_HSTMT;
+  if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT,
+                                    static_cast<SQLHDBC>(m_pDatabase->m_hdbc), &stmt)))
+    return false;
+  m_hstmt = stmt;
+  try {
+    SQLSetStmtAttr(stmt, SQL_ATTR_CURSOR_TYPE,
+                   reinterpret_cast<SQLPOINTER>(SQL_CURSOR_FORWARD_ONLY), 0);
+    SQLRETURN rc = SQLExecDirect(
+        stmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(m_strSQL.c_str())), SQL_NTS);
+    if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) ThrowDBException(rc);
+    SQLSMALLINT count = 0;
+    rc = SQLNumResultCols(stmt, &count);
+    if (!SQL_SUCCEEDED(rc)) ThrowDBException(rc);
+    m_columnNames.resize(count);
+    for (SQLSMALLINT i = 0; i < count; ++i) {
+      SQLCHAR name[256] = {};
+      SQLSMALLINT nameLength = 0, dataType = 0, digits = 0, nullable = 0;
+      SQLULEN size = 0;
+      rc = SQLDescribeCol(stmt, static_cast<SQLUSMALLINT>(i + 1), name, sizeof name,
+                          &nameLength, &dataType, &size, &digits, &nullable);
+      if (!SQL_SUCCEEDED(rc)) ThrowDBException(rc);
+      m_columnNames[i] = reinterpret_cast<const char*>(name);
+    }
+    if (count == 0) {
+      m_bEOF = true;
+    } else {
+      Fetch();
+    }
+    m_bBOF = m_bEOF;
+  } catch (...) {
+    Close();
+    throw;
+  }
+  return true;
+}
+
+void CSRecordset::Close() {
+  if (m_hstmt != nullptr) {
+    SQLFreeHandle(SQL_HANDLE_STMT, static_cast<SQLHSTMT>(m_hstmt));
+    m_hstmt = nullptr;
+  }
+  m_columnNames.clear();
+  m_bEOF = true;
+  m_bBOF = true;
+}
+
+void CSRecordset::Fetch() {
+  SQLRETURN rc = SQLFetch(static_cast<SQLHSTMT>(m_hstmt));
+  if (rc == SQL_NO_DATA) {
+    m_bEOF = true;
+    return;
+  }
+  if (!SQL_SUCCEEDED(rc)) ThrowDBException(rc);
+  m_bEOF = false;
+}
+
+void CSRecordset::MoveNext() {
+  if (m_hstmt == nullptr || m_bEOF) return;
+  m_bBOF = false;
+  Fetch();
+}
+
+short CSRecordset::GetFieldIndexByName(std::string_view name) const {
+  for (size_t i = 0; i < m_columnNames.size(); ++i)
+    if (m_columnNames[i] == name) return static_cast<short>(i);
+  throw CDBException(SQL_ERROR, "column '" + std::string(name) + "' is not in the result");
+}
+
+void CSRecordset::GetFieldValue(short index, CDBVariant& value, short cType) {
+  if (m_hstmt == nullptr || m_bEOF || index < 0 ||
+      index >= static_cast<short>(m_columnNames.size()))
+    throw CDBException(SQL_ERROR, "no current row or no such column");
+  SQLHSTMT stmt = static_cast<SQLHSTMT>(m_hstmt);
+  SQLLEN indicator = 0;
+  SQLRETURN rc;
+  if (cType == SQL_C_TIMESTAMP_TYPE) {
+    SQL_TIMESTAMP_STRUCT ts{};
+    rc = SQLGetData(stmt, static_cast<SQLUSMALLINT>(index + 1), SQL_C_TYPE_TIMESTAMP, &ts,
+                    sizeof ts, &indicator);
+    if (!SQL_SUCCEEDED(rc)) ThrowDBException(rc);
+    if (indicator == SQL_NULL_DATA) {
+      value.m_dwType = CDBVariant::DBVT_NULL;
+      return;
+    }
+    value.m_dwType = CDBVariant::DBVT_DATE;
+    value.m_date = DBTimestamp{ts.year,   ts.month,  ts.day,     ts.hour,
+                               ts.minute, ts.second, ts.fraction};
+  } else {
+    float f = 0.0f;
+    rc = SQLGetData(stmt, static_cast<SQLUSMALLINT>(index + 1), SQL_C_FLOAT, &f, sizeof f,
+                    &indicator);
+    if (!SQL_SUCCEEDED(rc)) ThrowDBException(rc);
+    if (indicator == SQL_NULL_DATA) {
+      value.m_dwType = CDBVariant::DBVT_NULL;
+      return;
+    }
+    value.m_dwType = CDBVariant::DBVT_SINGLE;
+    value.m_fltVal = f;
+  }
+}
+
+void CSRecordset::GetFieldValue(std::string_view name, CDBVariant& value, short cType) {
+  GetFieldValue(GetFieldIndexByName(name), value, cType);
+}
+
+void CSRecordset::GetFieldValue(short index, std::string& value, bool* isNull) {
+  if (m_hstmt == nullptr || m_bEOF || index < 0 ||
+      index >= static_cast<short>(m_columnNames.size()))
+    throw CDBException(SQL_ERROR, "no current row or no such column");
+  SQLHSTMT stmt = static_cast<SQLHSTMT>(m_hstmt);
+  value.clear();
+  if (isNull) *isNull = false;
+  char buffer[512];
+  for (;;) {
+    SQLLEN indicator = 0;
+    SQLRETURN rc = SQLGetData(stmt, static_cast<SQLUSMALLINT>(index + 1), SQL_C_CHAR, buffer,
+                              sizeof buffer, &indicator);
+    if (rc == SQL_NO_DATA) break;
+    if (!SQL_SUCCEEDED(rc)) ThrowDBException(rc);
+    if (indicator == SQL_NULL_DATA) {
+      if (isNull) *isNull = true;
+      break;
+    }
+    // A truncated piece fills the buffer but for its terminating NUL.
+    bool truncated = rc == SQL_SUCCESS_WITH_INFO &&
+                     (indicator == SQL_NO_TOTAL ||
+                      indicator >= static_cast<SQLLEN>(sizeof buffer));
+    value.append(buffer, truncated ? sizeof buffer - 1 : std::strlen(buffer));
+    if (!truncated) break;
+  }
+}
+
+void CSRecordset::GetFieldValue(std::string_view name, std::string& value, bool* isNull) {
+  GetFieldValue(GetFieldIndexByName(name), value, isNull);
+}
+
+void CSRecordset::ThrowDBException(int16_t retCode, void* hstmt) {
+  Throw(retCode, SQL_HANDLE_STMT, hstmt != nullptr ? hstmt : m_hstmt);
+}

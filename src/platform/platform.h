@@ -1,0 +1,36 @@
+// The platform seam: everything the plug-in needs from the operating system.
+//
+// The plug-in's own code never includes <windows.h>; it calls these functions,
+// which win32/ implements with the real Win32 API and posix/ implements with a
+// small window-system library of our own (see posix/window_system.h).
+#ifndef VELMORA_PLATFORM_PLATFORM_H_
+#define VELMORA_PLATFORM_PLATFORM_H_
+
+#include <string>
+
+// A window of the host (HWND on Windows).
+using WindowHandle = void*;
+
+namespace platform {
+
+// The plug-in library's own module, through which its resources are found.
+// Windows takes it when the DLL is attached to the process.
+void SetModuleHandle(void* module);
+void* ModuleHandle();
+
+// The word size of this build, as text: "32" or "64".
+const char* PlatformBits();
+
+// Loading a plug-in library by path, for the stand-in host and the tests.
+// Null on failure; LibraryError() then says why.
+void* LoadLibraryAt(const std::string& path);
+void* FindSymbol(void* library, const char* name);
+void FreeLibraryHandle(void* library);
+std::string LibraryError();
+
+// The folder of the running executable, with a trailing separator.
+std::string ExecutableDirectory();
+
+}  // namespace platform
+
+#endif  // VELMORA_PLATFORM_PLATFORM_H_

@@ -1,0 +1,54 @@
+// The exports only dispatch: each subsystem does its own work.
+//
+// There is no framework module state to switch here: resources are found
+// through the library's own module handle (platform::ModuleHandle), so every
+// export behaves the same whether or not it would have switched.
+#include "plugin/exports.h"
+
+#include <cstring>
+
+#include "lifecycle/conn_state.h"
+#include "lifecycle/status.h"
+#include "plugin/app.h"
+#include "plugin/identity.h"
+#include "realtime/realtime_table.h"
+
+int GetPluginInfo(PluginInfo* info) {
+  // The caller's size field is neither read nor honoured.
+  if (info != nullptr) std::memcpy(info, &kPluginIdentity, sizeof(PluginInfo));
+  return 1;
+}
+
+int Init() { return 1; }
+
+int Release() { return 1; }
+
+int SetSiteInterface(InfoSite*) { return 1; }
+
+int SetTimeBase(int timeBase) { return timeBase == 86400 ? 1 : 0; }
+
+int GetSymbolLimit() { return CRealtimeTable::kMaxTickers; }
+
+int GetQuotes(const char*, int, int lastValid, int, QuotationOld*) { return lastValid + 1; }
+
+int GetQuotesEx(const char*, int, int lastValid, int, Quotation*, void*) {
+  return lastValid + 1;
+}
+
+RecentInfo* GetRecentInfo(const char* ticker) { return GetRecentInfoRecord(ticker); }
+
+int GetStatus(PluginStatus* status) {
+  if (status != nullptr) FillStatus(g_global, g_nConnState, status);
+  return 1;
+}
+
+int Notify(PluginNotification*) { return 1; }
+
+int Configure(const char*, InfoSite*) { return 1; }
+
+AmiVar GetExtraData(const char*, const char*, int, int, void* (*)(unsigned int)) {
+  AmiVar result{};
+  result.type = 0;
+  result.val = 0.0f;
+  return result;
+}

@@ -1,0 +1,9 @@
+// The plug-in's identity record, copied whole by GetPluginInfo.
+#ifndef VELMORA_PLUGIN_IDENTITY_H_
+#define VELMORA_PLUGIN_IDENTITY_H_
+
+#include "host/host_records.h"
+
+extern const PluginInfo kPluginIdentity;
+
+#endif  // VELMORA_PLUGIN_IDENTITY_H_

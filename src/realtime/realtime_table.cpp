@@ -1,0 +1,64 @@
+#include "realtime/realtime_table.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+CRealtimeTable* RealtimeTable = nullptr;
+
+namespace {
+
+bool EqualIgnoringCase(const char* a, const char* b) {
+  for (;; ++a, ++b) {
+    unsigned char x = static_cast<unsigned char>(*a);
+    unsigned char y = static_cast<unsigned char>(*b);
+    if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
+    if (x != y) return false;
+    if (x == 0) return true;
+  }
+}
+
+}  // namespace
+
+CRealtimeTable* CRealtimeTable::Create() {
+  // Both the table object and its block live until the process ends.
+  void* block = std::calloc(kCapacity, sizeof(RecentInfo));
+  if (block == nullptr) return nullptr;
+  CRealtimeTable* table = new (std::nothrow) CRealtimeTable(static_cast<RecentInfo*>(block));
+  if (table == nullptr) std::free(block);
+  return table;
+}
+
+CRealtimeTable::~CRealtimeTable() { std::free(m_records); }
+
+RecentInfo* CRealtimeTable::FindOrAddRecentInfo(const char* ticker) {
+  if (ticker == nullptr) return nullptr;
+  int n = 0;
+  for (; n < kCapacity && m_records[n].Name[0] != '\0'; ++n)
+    if (EqualIgnoringCase(m_records[n].Name, ticker)) return &m_records[n];
+  if (n >= kMaxTickers) return nullptr;
+  size_t length = std::strlen(ticker);
+  if (length >= sizeof m_records[n].Name) return nullptr;
+  std::memcpy(m_records[n].Name, ticker, length + 1);
+  m_records[n].Status = 0;
+  return &m_records[n];
+}
+
+int CRealtimeTable::FindRecentInfoIndex(const char* code) const {
+  for (int i = 0; i < kCapacity && m_records[i].Name[0] != '\0'; ++i)
+    if (std::strcmp(m_records[i].Name, code) == 0) return i;
+  return -1;
+}
+
+int CRealtimeTable::UsedCount() const {
+  int n = 0;
+  while (n < kCapacity && m_records[n].Name[0] != '\0') ++n;
+  return n;
+}
+
+RecentInfo* GetRecentInfoRecord(const char* ticker) {
+  if (RealtimeTable == nullptr) RealtimeTable = CRealtimeTable::Create();
+  if (RealtimeTable == nullptr) return nullptr;
+  return RealtimeTable->FindOrAddRecentInfo(ticker);
+}

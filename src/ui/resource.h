@@ -1,0 +1,10 @@
+// Resource and command ids, shared by the resource script and the code.
+#ifndef VELMORA_UI_RESOURCE_H_
+#define VELMORA_UI_RESOURCE_H_
+
+#define IDR_STATUS_MENU 4001
+#define IDD_CONFIG 4004
+#define ID_CONNECT 32771
+#define ID_DISCONNECT 32772
+
+#endif  // VELMORA_UI_RESOURCE_H_
