@@ -1,5 +1,6 @@
 #include "db/database.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "platform/odbc.h"
@@ -38,6 +39,13 @@ std::string Diagnostics(SQLSMALLINT handleType, SQLHANDLE handle) {
 }
 
 }  // namespace
+
+int32_t FloatToInt(float value) {
+  if (!(value == value)) return 0;
+  if (value >= 2147483648.0f) return INT32_MAX;
+  if (value <= -2147483648.0f) return INT32_MIN;
+  return static_cast<int32_t>(value);
+}
 
 CDatabase::CDatabase() = default;
 

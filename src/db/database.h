@@ -47,6 +47,10 @@ struct CDBVariant {
   bool IsNull() const { return m_dwType == DBVT_NULL; }
 };
 
+// A fetched number as a whole number: truncated toward zero, NaN as 0,
+// clamped to the int32 range.
+int32_t FloatToInt(float value);
+
 class CDatabase {
  public:
   enum : unsigned { noOdbcDialog = 8 };

@@ -21,6 +21,22 @@ void* ModuleHandle();
 // The word size of this build, as text: "32" or "64".
 const char* PlatformBits();
 
+// A modal message box owned by no window; style as Windows' MB_* bits
+// (0x30: exclamation icon, OK button). Returns the button chosen.
+int ShowMessageBox(const std::string& text, unsigned style);
+
+// The wait cursor, shown for the life of the object.
+class WaitCursor {
+ public:
+  WaitCursor();
+  ~WaitCursor();
+  WaitCursor(const WaitCursor&) = delete;
+  WaitCursor& operator=(const WaitCursor&) = delete;
+
+ private:
+  void* m_previous;
+};
+
 // Loading a plug-in library by path, for the stand-in host and the tests.
 // Null on failure; LibraryError() then says why.
 void* LoadLibraryAt(const std::string& path);

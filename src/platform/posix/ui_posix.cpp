@@ -1,0 +1,18 @@
+// Without a window system the message box is written to standard error and
+// answered at once with its default button; the wait cursor is nothing.
+#include <cstdio>
+
+#include "platform/platform.h"
+
+namespace platform {
+
+int ShowMessageBox(const std::string& text, unsigned /*style*/) {
+  std::fprintf(stderr, "[message box] %s\n", text.c_str());
+  return 1;  // IDOK
+}
+
+WaitCursor::WaitCursor() : m_previous(nullptr) {}
+
+WaitCursor::~WaitCursor() = default;
+
+}  // namespace platform
