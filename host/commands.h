@@ -1,16 +1,32 @@
-// The stand-in host's commands.
+// The stand-in host's commands. Each command lives in its own file and
+// registers itself with a static CommandRegistration.
 #ifndef VELMORA_HOST_COMMANDS_H_
 #define VELMORA_HOST_COMMANDS_H_
 
 #include <string>
 #include <vector>
 
+class HostSession;
+
 struct HostOptions {
   std::string pluginPath;
   bool json = false;
 };
 
+// Runs inside a host session that has loaded the plug-in and sent the
+// database-loaded notification; args[0] is the command's name. Returns the
+// process exit code.
+using CommandFunction = int (*)(HostSession& session, const HostOptions& options,
+                                const std::vector<std::string>& args);
+
+struct CommandRegistration {
+  CommandRegistration(const char* name, const char* usage, CommandFunction function);
+};
+
 // Runs one command in its own host session; returns the process exit code.
 int RunCommand(const HostOptions& options, const std::vector<std::string>& args);
+
+// One line per command, for --help.
+std::string CommandUsage();
 
 #endif  // VELMORA_HOST_COMMANDS_H_

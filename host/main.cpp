@@ -11,12 +11,8 @@
 namespace {
 
 void Usage() {
-  std::fprintf(stderr,
-               "usage: velmora-host [--plugin PATH] [--json] COMMAND [ARGS]\n"
-               "commands:\n"
-               "  info              the plug-in's identity and fixed answers\n"
-               "  watch TICKER...   real-time records of the tickers\n"
-               "  demo              the plug-in's day, start to end\n");
+  std::fprintf(stderr, "usage: velmora-host [--plugin PATH] [--json] COMMAND [ARGS]\ncommands:\n%s",
+               CommandUsage().c_str());
 }
 
 }  // namespace

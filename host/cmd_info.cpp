@@ -1,0 +1,97 @@
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "host/commands.h"
+#include "host/host_session.h"
+#include "host/report.h"
+
+namespace {
+
+std::string IdCode(int32_t code) {
+  std::string text;
+  for (int shift = 24; shift >= 0; shift -= 8) text += static_cast<char>((code >> shift) & 0xFF);
+  return text;
+}
+
+}  // namespace
+
+void PrintInfo(HostSession& session, bool json) {
+  const PluginInfo& info = session.info;
+  AmiVar extra = session.api.GetExtraData("BBCA", "Shares", 0, 86400, nullptr);
+  int limit = session.api.GetSymbolLimit();
+  int daily = session.api.SetTimeBase(86400);
+  int minute = session.api.SetTimeBase(60);
+  if (json) {
+    std::printf(
+        "{\"name\":\"%s\",\"vendor\":\"%s\",\"type\":%d,\"version\":%d,\"id\":\"%s\","
+        "\"certificate\":%d,\"minHostVersion\":%d,\"symbolLimit\":%d,"
+        "\"timeBase86400\":%d,\"timeBase60\":%d,\"extraType\":%d,\"extraValue\":%g}\n",
+        info.szName, info.szVendor, info.nType, info.nVersion, IdCode(info.nIDCode).c_str(),
+        info.nCertificate, info.nMinAmiVersion, limit, daily, minute, extra.type,
+        static_cast<double>(extra.val));
+    return;
+  }
+  std::printf("Plug-in:          %s\n", info.szName);
+  std::printf("Vendor:           %s\n", info.szVendor);
+  std::printf("Version:          %d.%d.%d (%d)\n", info.nVersion / 10000, info.nVersion / 100 % 100,
+              info.nVersion % 100, info.nVersion);
+  std::printf("Type:             %d%s\n", info.nType, info.nType == 2 ? " (data)" : "");
+  std::printf("ID code:          %s (0x%08X)\n", IdCode(info.nIDCode).c_str(),
+              static_cast<unsigned>(info.nIDCode));
+  std::printf("Min host version: %d\n", info.nMinAmiVersion);
+  std::printf("Symbol limit:     %d\n", limit);
+  std::printf("Time base 86400:  %d, 60: %d\n", daily, minute);
+  std::printf("Extra data:       type %d, value %g\n", extra.type, static_cast<double>(extra.val));
+}
+
+void PrintRecord(const RecentInfo* r, bool json) {
+  if (json) {
+    std::printf(
+        "{\"name\":\"%s\",\"status\":%d,\"validFields\":%d,\"open\":%g,\"high\":%g,"
+        "\"low\":%g,\"last\":%g,\"change\":%g,\"bid\":%g,\"ask\":%g,\"stampDate\":%d,"
+        "\"stampTime\":%d,\"moveDate\":%d,\"moveTime\":%d}\n",
+        r->Name, r->Status, r->ValidFields, static_cast<double>(r->Open),
+        static_cast<double>(r->High), static_cast<double>(r->Low), static_cast<double>(r->Last),
+        static_cast<double>(r->Change), static_cast<double>(r->Bid), static_cast<double>(r->Ask),
+        r->StampDate, r->StampTime, r->MoveDate, r->MoveTime);
+    return;
+  }
+  std::printf("%-10s status %2d fields %5d  O %9.2f H %9.2f L %9.2f Last %9.2f Chg %8.2f "
+              "Bid %9.2f Ask %9.2f  stamp %08d %06d  moved %08d %06d\n",
+              r->Name, r->Status, r->ValidFields, static_cast<double>(r->Open),
+              static_cast<double>(r->High), static_cast<double>(r->Low),
+              static_cast<double>(r->Last), static_cast<double>(r->Change),
+              static_cast<double>(r->Bid), static_cast<double>(r->Ask), r->StampDate,
+              r->StampTime, r->MoveDate, r->MoveTime);
+}
+
+namespace {
+
+
+int Watch(HostSession& session, const HostOptions& options, const std::vector<std::string>& args) {
+  std::vector<std::string> tickers(args.begin() + 1, args.end());
+  bool json = options.json;
+  int refused = 0;
+  for (const std::string& ticker : tickers) {
+    RecentInfo* record = session.api.GetRecentInfo(ticker.c_str());
+    if (record == nullptr) {
+      std::printf("%s: refused (the table holds %d tickers)\n", ticker.c_str(),
+                  session.api.GetSymbolLimit());
+      ++refused;
+      continue;
+    }
+    PrintRecord(record, json);
+  }
+  return refused == 0 ? 0 : 1;
+}
+
+int Info(HostSession& session, const HostOptions& options, const std::vector<std::string>&) {
+  PrintInfo(session, options.json);
+  return 0;
+}
+
+const CommandRegistration kInfo("info", "info              the plug-in's identity and fixed answers", Info);
+const CommandRegistration kWatch("watch", "watch TICKER...   real-time records of the tickers", Watch);
+
+}  // namespace

@@ -1,0 +1,12 @@
+// Printing what the plug-in hands the host.
+#ifndef VELMORA_HOST_REPORT_H_
+#define VELMORA_HOST_REPORT_H_
+
+#include "src/host/host_records.h"
+
+class HostSession;
+
+void PrintInfo(HostSession& session, bool json);
+void PrintRecord(const RecentInfo* record, bool json);
+
+#endif  // VELMORA_HOST_REPORT_H_
