@@ -7,6 +7,7 @@
 
 #include <cstring>
 
+#include "bars/bar_request.h"
 #include "lifecycle/conn_state.h"
 #include "lifecycle/status.h"
 #include "plugin/app.h"
@@ -29,10 +30,13 @@ int SetTimeBase(int timeBase) { return timeBase == 86400 ? 1 : 0; }
 
 int GetSymbolLimit() { return CRealtimeTable::kMaxTickers; }
 
-int GetQuotes(const char*, int, int lastValid, int, QuotationOld*) { return lastValid + 1; }
+int GetQuotes(const char* ticker, int periodicity, int lastValid, int size, QuotationOld* quotes) {
+  return GetQuotes(g_global, ticker, periodicity, lastValid, size, quotes);
+}
 
-int GetQuotesEx(const char*, int, int lastValid, int, Quotation*, void*) {
-  return lastValid + 1;
+int GetQuotesEx(const char* ticker, int periodicity, int lastValid, int size, Quotation* quotes,
+                void*) {
+  return GetQuotesEx(g_global, ticker, periodicity, lastValid, size, quotes);
 }
 
 RecentInfo* GetRecentInfo(const char* ticker) { return GetRecentInfoRecord(ticker); }

@@ -1,0 +1,222 @@
+// The bar request against the two ways of reading the same rows without the
+// plug-in: a bare ODBC loop (one SQLGetData per value, no bars built) and
+// the MariaDB C API. Prints ratios from one run; scripts/bench loads the
+// rows and runs it.
+#include <mysql.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "bars/bar_query.h"
+#include "bars/bar_request.h"
+#include "db/connection.h"
+#include "db/database.h"
+#include "lifecycle/conn_state.h"
+#include "platform/odbc.h"
+#include "plugin/global.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::string Env(const char* name, const char* fallback) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : fallback;
+}
+
+long StatusKb(const char* field) {
+  std::ifstream in("/proc/self/status");
+  std::string line;
+  while (std::getline(in, line))
+    if (line.rfind(field, 0) == 0) return std::strtol(line.c_str() + std::strlen(field) + 1, nullptr, 10);
+  return -1;
+}
+
+// Resets the peak to the current resident size, so that VmHWM afterwards
+// is the peak of what ran in between.
+void ResetPeak() {
+  std::ofstream clear("/proc/self/clear_refs");
+  clear << "5";
+}
+
+template <typename F>
+double Seconds(F&& f) {
+  auto start = Clock::now();
+  f();
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+// The plug-in's statement, read with one SQLGetData per value.
+long BareOdbc(CDatabase& db, const std::string& sql) {
+  SQLHSTMT stmt = SQL_NULL_HSTMT;
+  SQLAllocHandle(SQL_HANDLE_STMT, static_cast<SQLHDBC>(db.m_hdbc), &stmt);
+  SQLSetStmtAttr(stmt, SQL_ATTR_CURSOR_TYPE, reinterpret_cast<SQLPOINTER>(SQL_CURSOR_FORWARD_ONLY), 0);
+  if (!SQL_SUCCEEDED(SQLExecDirect(stmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str())), SQL_NTS))) {
+    std::fprintf(stderr, "bench: bare ODBC statement failed\n");
+    std::exit(1);
+  }
+  long rows = 0;
+  float sum = 0;
+  while (SQL_SUCCEEDED(SQLFetch(stmt))) {
+    SQL_TIMESTAMP_STRUCT ts{};
+    SQLLEN indicator = 0;
+    SQLGetData(stmt, 1, SQL_C_TYPE_TIMESTAMP, &ts, sizeof ts, &indicator);
+    for (SQLUSMALLINT c = 2; c <= 10; ++c) {
+      float f = 0;
+      SQLGetData(stmt, c, SQL_C_FLOAT, &f, sizeof f, &indicator);
+      sum += f;
+    }
+    ++rows;
+  }
+  SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+  if (sum == -1.0f) std::puts("");  // keeps the reads
+  return rows;
+}
+
+long MariaDbApi(MYSQL* mysql, const std::string& sql) {
+  if (mysql_real_query(mysql, sql.c_str(), sql.size()) != 0) {
+    std::fprintf(stderr, "bench: %s\n", mysql_error(mysql));
+    std::exit(1);
+  }
+  MYSQL_RES* result = mysql_use_result(mysql);
+  long rows = 0;
+  float sum = 0;
+  while (MYSQL_ROW row = mysql_fetch_row(result)) {
+    for (int c = 1; c < 10; ++c) sum += row[c] != nullptr ? std::strtof(row[c], nullptr) : 0.0f;
+    ++rows;
+  }
+  mysql_free_result(result);
+  if (sum == -1.0f) std::puts("");
+  return rows;
+}
+
+struct Case {
+  const char* label;
+  const char* ticker;
+  int periodicity;
+  int rows;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int repetitions = argc > 1 ? std::atoi(argv[1]) : 7;
+  CGlobal g;
+  g.m_strServerAddress = Env("VELMORA_DB_HOST", "127.0.0.1");
+  g.m_strServerPort = Env("VELMORA_DB_PORT", "3306");
+  BuildConnectString(g);
+  OpenDatabase(g);
+  if (g.m_pDatabase == nullptr) {
+    std::fprintf(stderr, "bench: cannot connect (source scripts/dbserver env)\n");
+    return 1;
+  }
+  BuildEodColumnList(g);
+  BuildIntradayColumnList(g);
+  g.m_strBackfillEod = "1990-01-01";
+  g.m_nBackfillEod = 19900101;
+  g.m_strBackfillIntraday = "1990-01-01";
+  g.m_nBackfillIntraday = 19900101;
+  g_nConnState = CONN_CONNECTED;
+
+  MYSQL* mysql = mysql_init(nullptr);
+  if (mysql_real_connect(mysql, g.m_strServerAddress.c_str(), Env("VELMORA_DB_PLUGIN_USER", "velmora_plugin").c_str(),
+                         Env("VELMORA_DB_PLUGIN_PASSWORD", "Vm7plugin2026").c_str(), "db_amiplugin",
+                         static_cast<unsigned>(std::atoi(g.m_strServerPort.c_str())), nullptr, 0) == nullptr) {
+    std::fprintf(stderr, "bench: MariaDB C API: %s\n", mysql_error(mysql));
+    return 1;
+  }
+
+  const Case cases[] = {{"daily, AdjClose = Close", "BENCH_D", 86400, 5000},
+                        {"daily, AdjClose = 0", "BENCH_D0", 86400, 5000},
+                        {"1-minute, AdjClose = Close", "BENCH_I", 60, 100000},
+                        {"1-minute, AdjClose = 0", "BENCH_I0", 60, 100000}};
+  bool ok = true;
+  std::printf("velmora bench: medians of %d repetitions (x5 for daily); ratios from this run\n",
+              repetitions);
+  // Both data sets of a periodicity and all three readers are measured
+  // turn about, in rotating order, so that load from elsewhere on the
+  // machine falls on all of them alike.
+  for (int k : {0, 2}) {
+    const int reps = cases[k].rows < 50000 ? repetitions * 5 : repetitions;
+    std::vector<double> times[6];
+    long counts[6] = {};
+    std::vector<Quotation> host(static_cast<size_t>(cases[k].rows));
+    std::memset(host.data(), 0, host.size() * sizeof(Quotation));
+    std::string sql[2];
+    for (int j = 0; j < 2; ++j)
+      sql[j] = BuildBarQuery(g, cases[k + j].ticker, cases[k].periodicity, "1990-01-01",
+                             g.m_strStartTime);
+    for (int r = 0; r < reps; ++r) {
+      for (int turn = 0; turn < 6; ++turn) {
+        const int m = (r + turn) % 6, j = m / 3;
+        const Case& c = cases[k + j];
+        times[m].push_back(Seconds([&] {
+          if (m % 3 == 0)
+            counts[m] = GetQuotesEx(g, c.ticker, c.periodicity, -1, c.rows, host.data());
+          else if (m % 3 == 1)
+            counts[m] = BareOdbc(*g.m_pDatabase, sql[j]);
+          else
+            counts[m] = MariaDbApi(mysql, sql[j]);
+        }));
+      }
+    }
+    double median[6];
+    for (int m = 0; m < 6; ++m) {
+      median[m] = Median(times[m]);
+      if (counts[m] != cases[k].rows) {
+        std::printf("  %s: expected %d rows, got %ld\n", cases[k + m / 3].label, cases[k].rows,
+                    counts[m]);
+        ok = false;
+      }
+    }
+    for (int j = 0; j < 2; ++j) {
+      const double* t = median + 3 * j;
+      const double ratio = t[0] / t[1];
+      std::printf("  %-28s %6d bars: GetQuotesEx / bare ODBC loop = %.3f (target <= 1.10)%s; "
+                  "/ MariaDB C API = %.3f  (%.1f ms, %.1f ms, %.1f ms)\n",
+                  cases[k + j].label, cases[k].rows, ratio, ratio <= 1.10 ? "" : "  MISSED",
+                  t[0] / t[2], t[0] * 1e3, t[1] * 1e3, t[2] * 1e3);
+      if (j == 0) ok = ok && ratio <= 1.10;
+    }
+    const double ratio = median[0] / median[3];
+    std::printf("  %-28s AdjClose = Close / AdjClose = 0 = %.3f (target <= 1.10)%s\n",
+                cases[k].periodicity == 60 ? "1-minute" : "daily", ratio,
+                ratio <= 1.10 ? "" : "  MISSED");
+    ok = ok && ratio <= 1.10;
+  }
+
+  // Peak memory of one 100,000-bar request, the host's array already
+  // resident, against the bars it returns; the bare loop's peak is the
+  // driver's share.
+  std::vector<Quotation> host(100000);
+  std::memset(host.data(), 0, host.size() * sizeof(Quotation));
+  const double bars = static_cast<double>(host.size() * sizeof(Quotation)) / 1024.0;
+  const std::string sql = BuildBarQuery(g, "BENCH_I", 60, "1990-01-01", g.m_strStartTime);
+  ResetPeak();
+  long before = StatusKb("VmRSS:");
+  BareOdbc(*g.m_pDatabase, sql);
+  long driver = StatusKb("VmHWM:") - before;
+  ResetPeak();
+  before = StatusKb("VmRSS:");
+  GetQuotesEx(g, "BENCH_I", 60, -1, static_cast<int>(host.size()), host.data());
+  long request = StatusKb("VmHWM:") - before;
+  std::printf("  peak resident growth, 100,000-bar request: %ld KiB = %.2f x the %.0f KiB of bars "
+              "(target <= 4)%s; of it the driver (bare loop): %ld KiB, the plug-in: %ld KiB\n",
+              request, request / bars, bars, request / bars <= 4.0 ? "" : "  MISSED", driver,
+              request - driver);
+  ok = ok && request / bars <= 4.0;
+  mysql_close(mysql);
+  std::printf("velmora bench: %s\n", ok ? "all targets met" : "targets missed");
+  return ok ? 0 : 1;
+}

@@ -1,0 +1,160 @@
+// The host's bar requests against real rows: the start point, the short cut
+// for intraday charts and the older record layout.
+#include "bars/bar_request.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "bars/bar_time.h"
+#include "lifecycle/conn_state.h"
+#include "testing/bar_rows.h"
+
+namespace {
+
+// Tests share the module's connection state; each request test sets it and
+// puts it back.
+class BarRequestTest : public bar_test::BarServerTest {
+ protected:
+  void SetUp() override {
+    saved_ = g_nConnState;
+    g_nConnState = CONN_CONNECTED;
+    BarServerTest::SetUp();
+    g.m_strBackfillEod = "2024-03-04";
+    g.m_nBackfillEod = 20240304;
+    g.m_strBackfillIntraday = "2024-03-05";
+    g.m_nBackfillIntraday = 20240305;
+    g.m_nMarketDate = 20240306;
+    bar_test::LoadRows("NVEod", "ZZREQ",
+                       "('2024-03-01',1,1,1,1,1,0),('2024-03-04',4,4,4,4,4,0),"
+                       "('2024-03-05',5,5,5,5,5,0),('2024-03-06',6,6,6,6,6,0)");
+    bar_test::LoadRows("NVIntraday", "ZZREQ",
+                       "('2024-03-04','15:00:00',40,40,40,40,1,0),"
+                       "('2024-03-05','10:15:00',51,51,51,51,1,0),"
+                       "('2024-03-05','10:16:00',52,52,52,52,1,0),"
+                       "('2024-03-05','23:59:59',53,53,53,53,1,0),"
+                       "('2024-03-06','09:00:00',61,61,61,61,1,0)");
+  }
+  void TearDown() override { g_nConnState = saved_; }
+
+  static Quotation Daily(int day, float close) {
+    Quotation q{};
+    q.DateTime = EodMarker(PackBarTime(2024, 3, day, 0, 0, 0));
+    q.Close = close;
+    return q;
+  }
+  static std::vector<float> Closes(const Quotation* bars, int count) {
+    std::vector<float> closes;
+    for (int i = 0; i < count; ++i) closes.push_back(bars[i].Close);
+    return closes;
+  }
+
+  int32_t saved_ = 0;
+};
+
+TEST_F(BarRequestTest, OnlyWhileConnected) {
+  Quotation bars[3];
+  std::memset(bars, 0x5A, sizeof bars);
+  Quotation before[3];
+  std::memcpy(before, bars, sizeof bars);
+  for (int32_t state : {CONN_WAIT, CONN_DISCONNECTED, CONN_DOWN, CONN_ERROR}) {
+    g_nConnState = state;
+    EXPECT_EQ(42, GetQuotesEx(g, "ZZREQ", 86400, 41, 100, bars));
+    EXPECT_EQ(0, GetQuotesEx(g, "ZZREQ", 60, -1, 3, bars));
+  }
+  EXPECT_EQ(0, std::memcmp(before, bars, sizeof bars));
+}
+
+TEST_F(BarRequestTest, DailyStartPoint) {
+  // Nothing held: from the configured date.
+  Quotation bars[10] = {};
+  EXPECT_EQ(3, GetQuotesEx(g, "ZZREQ", 86400, -1, 10, bars));
+  EXPECT_EQ((std::vector<float>{4, 5, 6}), Closes(bars, 3));
+
+  // One held bar counts as no history: the configured date again, and the
+  // held bar, newer than the first fetched one, is dropped...
+  Quotation one[10] = {Daily(5, 50)};
+  EXPECT_EQ(3, GetQuotesEx(g, "ZZREQ", 86400, 0, 10, one));
+  EXPECT_EQ((std::vector<float>{4, 5, 6}), Closes(one, 3));
+  // ...unless no date is configured: then from that bar's date.
+  g.m_nBackfillEod = 0;
+  Quotation single[10] = {Daily(5, 50)};
+  EXPECT_EQ(2, GetQuotesEx(g, "ZZREQ", 86400, 0, 10, single));
+  EXPECT_EQ((std::vector<float>{5, 6}), Closes(single, 2));
+  g.m_nBackfillEod = 20240304;
+
+  // History up to a date at or after the configured one: from the last
+  // bar's date, which the fetched bar of that date replaces.
+  Quotation held[10] = {Daily(1, 10), Daily(4, 40), Daily(5, 50)};
+  EXPECT_EQ(4, GetQuotesEx(g, "ZZREQ", 86400, 2, 10, held));
+  EXPECT_EQ((std::vector<float>{10, 40, 5, 6}), Closes(held, 4));
+
+  // History ending before the configured date: from the configured date.
+  Quotation old[10] = {Daily(1, 10), Daily(2, 20)};
+  EXPECT_EQ(5, GetQuotesEx(g, "ZZREQ", 86400, 1, 10, old));
+  EXPECT_EQ((std::vector<float>{10, 20, 4, 5, 6}), Closes(old, 5));
+}
+
+TEST_F(BarRequestTest, IntradayStartPoint) {
+  Quotation bars[10] = {};
+  EXPECT_EQ(4, GetQuotesEx(g, "ZZREQ", 60, -1, 10, bars));
+  EXPECT_EQ((std::vector<float>{51, 52, 53, 61}), Closes(bars, 4));
+  EXPECT_TRUE(IsEodMarker(bars[2].DateTime)) << "a row at 23:59:59 closes the day";
+
+  // From the last bar's date and time.
+  Quotation held[10] = {bars[0], bars[0]};
+  held[0].DateTime = PackBarTime(2024, 3, 5, 10, 0, 0);
+  held[1].Close = 99;
+  EXPECT_EQ(5, GetQuotesEx(g, "ZZREQ", 60, 1, 10, held));
+  EXPECT_EQ((std::vector<float>{51, 51, 52, 53, 61}), Closes(held, 5));
+
+  // An end-of-day last bar dated on or after the market date: no query.
+  Quotation closed[10] = {bars[0], bars[2]};
+  closed[1].Close = 99;
+  g.m_nMarketDate = 20240305;
+  EXPECT_EQ(2, GetQuotesEx(g, "ZZREQ", 60, 1, 10, closed));
+  EXPECT_EQ(99.0f, closed[1].Close);
+  g.m_nMarketDate = 0;
+  EXPECT_EQ(2, GetQuotesEx(g, "ZZREQ", 60, 1, 10, closed));
+  // Before the market date: from 23:59:59 of that day, whose row replaces it.
+  g.m_nMarketDate = 20240306;
+  EXPECT_EQ(3, GetQuotesEx(g, "ZZREQ", 60, 1, 10, closed));
+  EXPECT_EQ((std::vector<float>{51, 53, 61}), Closes(closed, 3));
+}
+
+TEST_F(BarRequestTest, OlderLayoutRoundTrip) {
+  QuotationOld old{};
+  old.DateTime = 124u << 24 | 3u << 20 | 5u << 15 | 10u << 10 | 15u << 4 | 15u;
+  old.Close = 1.5f;
+  old.Volume = -3;
+  old.OpenInterest = 77;
+  Quotation bar = FromQuotationOld(old);
+  EXPECT_EQ(PackBarTime(2024, 3, 5, 10, 15, 63), bar.DateTime);
+  EXPECT_EQ(-3.0f, bar.Volume);
+  EXPECT_EQ(77.0f, bar.OpenInterest);
+  bar.DateTime = PackBarTime(2024, 3, 5, 10, 15, 59);
+  bar.Volume = 12.9f;
+  QuotationOld back{};
+  std::memset(back.Reserved, 0x77, 2);
+  ToQuotationOld(bar, back);
+  EXPECT_EQ(124u << 24 | 3u << 20 | 5u << 15 | 10u << 10 | 15u << 4 | 11u, back.DateTime);
+  EXPECT_EQ(12, back.Volume);
+  EXPECT_EQ(0x77, back.Reserved[0]);
+
+  // Through the request: daily bars come back with the end-of-day second.
+  QuotationOld host[6];
+  std::memset(host, 0, sizeof host);
+  EXPECT_EQ(3, GetQuotes(g, "ZZREQ", 86400, -1, 6, host));
+  EXPECT_EQ(15u, host[0].DateTime & 0xFu);
+  EXPECT_EQ(124u << 24 | 3u << 20 | 4u << 15 | 31u << 10 | 63u << 4 | 15u, host[0].DateTime);
+  EXPECT_EQ(6.0f, host[2].Close);
+
+  // Nothing comes back: the host's records are not written.
+  g_nConnState = CONN_DISCONNECTED;
+  std::memset(host, 0x5A, sizeof host);
+  EXPECT_EQ(0, GetQuotes(g, "ZZREQ", 86400, -1, 6, host));
+  EXPECT_EQ(0x5A5A5A5Au, host[0].DateTime);
+}
+
+}  // namespace

@@ -1,0 +1,85 @@
+#include "testing/bar_rows.h"
+
+#include <memory>
+
+#include "bars/bar_query.h"
+#include "db/connection.h"
+#include "db/database.h"
+#include "testing/test_server.h"
+
+namespace bar_test {
+
+namespace {
+// A text as an SQL string literal for the admin's statements.
+std::string Literal(const std::string& text) {
+  std::string out = "'";
+  for (char c : text) {
+    if (c == '\'' || c == '\\') out += c == '\'' ? '\'' : '\\';
+    out += c;
+  }
+  return out + "'";
+}
+}  // namespace
+
+void LoadRows(const std::string& table, const std::string& ticker, const std::string& values) {
+  auto admin = testing_server::Admin();
+  admin->ExecuteSQL("DELETE FROM " + table + " WHERE Ticker=" + Literal(ticker));
+  if (values.empty()) return;
+  std::string rows;
+  for (char c : values) {
+    rows += c;
+    if (c == '(') rows += Literal(ticker) + ",";
+  }
+  const char* columns = table == "NVEod"
+                            ? "(Ticker,TrDate,Open,High,Low,Close,Volume,AdjClose)"
+                            : "(Ticker,TrDate,TrTime,Open,High,Low,Close,Volume,AdjClose)";
+  admin->ExecuteSQL("INSERT INTO " + table + " " + columns + " VALUES " + rows);
+}
+
+long CountRows(const std::string& table) {
+  auto admin = testing_server::Admin();
+  CSRecordset rs(admin.get());
+  rs.Open(CSRecordset::forwardOnly, "SELECT COUNT(*) AS N FROM " + table, 0);
+  CDBVariant value;
+  rs.GetFieldValue(short{0}, value, SQL_C_FLOAT_TYPE);
+  return static_cast<long>(value.m_fltVal);
+}
+
+std::string MessagesDuring(const std::function<void()>& action) {
+#if defined(_WIN32)
+  // Windows shows a real message box; without a display it returns at once
+  // and its text cannot be read back here.
+  action();
+  return "(not observable)";
+#else
+  // The POSIX message box writes its text to standard error.
+  ::testing::internal::CaptureStderr();
+  action();
+  std::string err = ::testing::internal::GetCapturedStderr();
+  std::string shown;
+  const std::string tag = "[message box] ";
+  for (size_t at = err.find(tag); at != std::string::npos; at = err.find(tag, at + 1)) {
+    size_t end = err.find('\n', at);
+    shown += err.substr(at + tag.size(), end - at - tag.size()) + "\n";
+  }
+  return shown;
+#endif
+}
+
+void BarServerTest::SetUp() {
+  ASSERT_TRUE(testing_server::Configured()) << "source scripts/dbserver env first";
+  testing_server::PointAt(g);
+  OpenDatabase(g);
+  ASSERT_NE(nullptr, g.m_pDatabase);
+  BuildEodColumnList(g);
+  BuildIntradayColumnList(g);
+}
+
+}  // namespace bar_test
+
+#if defined(__SANITIZE_ADDRESS__)
+// MariaDB Connector/ODBC keeps 20 bytes of its own for every text value it
+// converts to a timestamp (the bar statements' date column) and never frees
+// them: a leak inside the driver, reported from its own calloc.
+extern "C" __attribute__((visibility("default"))) const char* __lsan_default_suppressions() { return "leak:libmaodbc.so\n"; }
+#endif

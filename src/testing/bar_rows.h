@@ -1,0 +1,34 @@
+// Test rows for the bar tests: a connected global state and rows of one
+// test ticker in the private server's bar tables.
+#ifndef VELMORA_TESTING_BAR_ROWS_H_
+#define VELMORA_TESTING_BAR_ROWS_H_
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "plugin/global.h"
+
+namespace bar_test {
+
+// Replaces the ticker's rows in NVEod or NVIntraday with `values`: tuples
+// of (TrDate, [TrTime,] Open, High, Low, Close, Volume, AdjClose) without
+// the ticker, which is prepended to each.
+void LoadRows(const std::string& table, const std::string& ticker, const std::string& values);
+
+long CountRows(const std::string& table);
+
+// What message boxes showed while `action` ran, one text a line.
+std::string MessagesDuring(const std::function<void()>& action);
+
+// A global state connected to the private server, both select lists built.
+class BarServerTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  CGlobal g;
+};
+
+}  // namespace bar_test
+
+#endif  // VELMORA_TESTING_BAR_ROWS_H_
