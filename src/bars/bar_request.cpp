@@ -13,55 +13,13 @@
 #include "lifecycle/conn_state.h"
 #include "plugin/global.h"
 
-namespace {
-
-// The fetched bars of one request. What they hold never outlives the
-// request, but their storage does: fresh memory for every request costs a
-// page fault for every 4 KiB written, a tenth of a large request's time.
-// Storage beyond a million bars is given back after the request. A request
-// made while another is open (the host can ask from inside the message box
-// of a missing column) gets storage of its own.
-class FetchedBars {
- public:
-  FetchedBars() : m_shared(!InUse()), m_bars(m_shared ? Storage() : m_own) {
-    if (m_shared) InUse() = true;
-    m_bars.clear();
-  }
-  ~FetchedBars() {
-    if (!m_shared) return;
-    m_bars.clear();
-    if (m_bars.capacity() > (1u << 20)) std::vector<Quotation>().swap(m_bars);
-    InUse() = false;
-  }
-  FetchedBars(const FetchedBars&) = delete;
-  FetchedBars& operator=(const FetchedBars&) = delete;
-
-  std::vector<Quotation>& get() { return m_bars; }
-
- private:
-  static std::vector<Quotation>& Storage() {
-    static std::vector<Quotation> storage;
-    return storage;
-  }
-  static bool& InUse() {
-    static bool inUse = false;
-    return inUse;
-  }
-
-  const bool m_shared;
-  std::vector<Quotation> m_own;
-  std::vector<Quotation>& m_bars;
-};
-
-}  // namespace
-
 int GetQuotesEx(CGlobal& g, const char* ticker, int periodicity, int lastValid, int capacity,
                 Quotation* bars) {
   if (g_nConnState != CONN_CONNECTED) return lastValid + 1;
   if (bars == nullptr || ticker == nullptr) return lastValid + 1;
 
-  FetchedBars scope;
-  std::vector<Quotation>& fetched = scope.get();
+  // The fetched bars live for this request only.
+  std::vector<Quotation> fetched;
   // A single held bar tells nothing about the history the host lacks.
   const int lastDate = lastValid > 0 ? BarDateNumber(bars[lastValid].DateTime) : 0;
 
