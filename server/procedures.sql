@@ -39,11 +39,11 @@ END //
 -- current connection number. A refused check only leaves its trace here.
 DROP PROCEDURE IF EXISTS Plugin223_Register //
 CREATE DEFINER = 'velmora_admin'@'localhost' PROCEDURE Plugin223_Register(
-    IN p_client  VARCHAR(255),
-    IN p_email   VARCHAR(255),
-    IN p_version VARCHAR(64),
-    IN p_bits    VARCHAR(16),
-    IN p_seq     INT)
+    IN p_client TEXT,
+    IN p_email TEXT,
+    IN p_version TEXT,
+    IN p_bits TEXT,
+    IN p_seq INT)
   MODIFIES SQL DATA SQL SECURITY DEFINER
 BEGIN
   INSERT INTO NVCallLog (CalledAt, ProcName, Args)
@@ -59,8 +59,8 @@ END //
 -- A message for the server's log (a refused session, an error in the check).
 DROP PROCEDURE IF EXISTS Plugin223_Log //
 CREATE DEFINER = 'velmora_admin'@'localhost' PROCEDURE Plugin223_Log(
-    IN p_client  VARCHAR(255),
-    IN p_email   VARCHAR(255),
+    IN p_client TEXT,
+    IN p_email TEXT,
     IN p_message TEXT)
   MODIFIES SQL DATA SQL SECURITY DEFINER
 BEGIN
@@ -69,17 +69,18 @@ BEGIN
           CONCAT_WS(',', NVQuoteArg(p_client), NVQuoteArg(p_email),
                     NVQuoteArg(p_message)));
   INSERT INTO NVMessageLog (LoggedAt, ClientID, Email, Message)
-  VALUES (NOW(6), IFNULL(p_client, ''), IFNULL(p_email, ''), IFNULL(p_message, ''));
+  VALUES (NOW(6), LEFT(IFNULL(p_client, ''), 128), LEFT(IFNULL(p_email, ''), 255),
+          IFNULL(p_message, ''));
 END //
 
 -- The status poll saw two different connection numbers and has taken the
 -- second as its own: the session is now held by that number.
 DROP PROCEDURE IF EXISTS Plugin223_ConnId //
 CREATE DEFINER = 'velmora_admin'@'localhost' PROCEDURE Plugin223_ConnId(
-    IN p_client   VARCHAR(255),
-    IN p_email    VARCHAR(255),
-    IN p_prev     INT,
-    IN p_curr     INT,
+    IN p_client TEXT,
+    IN p_email TEXT,
+    IN p_prev INT,
+    IN p_curr INT,
     IN p_interval INT)
   MODIFIES SQL DATA SQL SECURITY DEFINER
 BEGIN
@@ -93,8 +94,8 @@ END //
 -- The plug-in disconnects: the session is free again.
 DROP PROCEDURE IF EXISTS Plugin223_Disconnect //
 CREATE DEFINER = 'velmora_admin'@'localhost' PROCEDURE Plugin223_Disconnect(
-    IN p_client VARCHAR(255),
-    IN p_email  VARCHAR(255),
+    IN p_client TEXT,
+    IN p_email TEXT,
     IN p_status INT)
   MODIFIES SQL DATA SQL SECURITY DEFINER
 BEGIN

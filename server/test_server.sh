@@ -1,0 +1,390 @@
+#!/usr/bin/env bash
+# Tests of the data server, against a running private server
+# (scripts/dbserver start; the small demo set is enough).
+#
+# The plug-in's side is exercised the way the plug-in reaches the server:
+# over ODBC, through the driver registered in $ODBCSYSINI, as the plug-in's
+# account. The statements come from STATEMENTS.md itself.
+#
+# Prints one line per check and ends with "N passed, N failed"; exits
+# non-zero when a check failed. Leaves the demo data as it found it: test
+# rows use tickers and client ids of their own and are removed at the end.
+set -uo pipefail
+
+HERE="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+ROOT="$(cd "$HERE/.." && pwd)"
+PY=/usr/bin/python3
+Q="$HERE/odbc_query.py"
+A="$HERE/velmora-admin"
+DOC="$HERE/STATEMENTS.md"
+
+if ! ENV_TEXT="$("$ROOT/scripts/dbserver" env)"; then
+    echo "the data server has not been started (scripts/dbserver start)"
+    echo "0 passed, 1 failed"
+    exit 1
+fi
+eval "$ENV_TEXT"
+
+PASS=0
+FAIL=0
+TMP="$(mktemp -d)"
+TID="vtest-$$"          # client id of this run's session records
+ZT="ZZT$$"              # ticker of this run's bars
+
+cleanup() {
+    "$A" sql "DELETE FROM NVSession WHERE ClientID LIKE 'vtest-%';
+              DELETE FROM NVEod WHERE Ticker LIKE 'ZZ%';
+              DELETE FROM NVIntraday WHERE Ticker LIKE 'ZZ%';
+              DELETE FROM NVRealtime WHERE Code IN ('bbca') OR Code LIKE 'ZZ%';" >/dev/null 2>&1
+    rm -rf "$TMP"
+}
+trap cleanup EXIT
+
+pass() { PASS=$((PASS + 1)); printf 'ok   %s\n' "$1"; }
+fail() {
+    FAIL=$((FAIL + 1)); printf 'FAIL %s\n' "$1"
+    shift
+    local line
+    for line in "$@"; do printf '       %s\n' "$line"; done
+}
+check() { # description, expected, actual
+    if [ "$2" = "$3" ]; then pass "$1"; else fail "$1" "expected: $2" "actual:   $3"; fi
+}
+
+# q SQL [--types ...]: runs SQL over ODBC as the plug-in's account;
+# sets OUT, ERR, RC.
+q() {
+    local sql="$1"; shift
+    OUT="$("$Q" "$@" "$sql" 2>"$TMP/err")"; RC=$?
+    ERR="$(cat "$TMP/err")"
+}
+admin() { "$A" "$@" 2>"$TMP/aerr"; }
+asql() { "$A" sql "$1" 2>"$TMP/aerr"; }
+
+# Template of STATEMENTS.md entry NAME (the first line of its sql block).
+template() {
+    awk -v want="### $1" '
+        $0 == want { found = 1; next }
+        found && /^```sql/ { getline; print; exit }' "$DOC"
+}
+# Columns listed for entry NAME, as "a,b,c".
+doc_columns() {
+    awk -v want="### $1" '
+        $0 == want { found = 1; next }
+        found && /^Columns:/ { sub(/^Columns: */, ""); gsub(/, */, ","); print; exit }' "$DOC"
+}
+# Fills a template printf-style after checking that it holds exactly the
+# placeholders given and no other '%'.
+fill() {
+    local tpl="$1" spec="$2"; shift 2
+    local found rest
+    found="$(grep -o '%[sd]' <<<"$tpl" | tr -d '%\n')"
+    rest="${tpl//%s/}"; rest="${rest//%d/}"
+    if [ "$found" != "$spec" ] || [[ "$rest" == *%* ]]; then
+        echo "BAD-TEMPLATE placeholders '$found', expected '$spec'"
+        return 1
+    fi
+    # shellcheck disable=SC2059
+    printf -- "$tpl" "$@"
+}
+col_names() { head -n 1 <<<"$OUT" | tr '\t' ','; }
+row_count() { if [ -z "$OUT" ]; then echo 0; else echo $(( $(wc -l <<<"$OUT") - 1 )); fi; }
+
+EOD_LIST="( CONCAT(TrDate,' ','23:59:00')) As TrDate,Open,High,Low,Close,Volume,0 As SkipOpenInt,0 As SkipAux1,0 As SkipAux2,AdjClose"
+INTRA_LIST="( CONCAT(TrDate,' ',TrTime)) As TrDate,Open,High,Low,Close,Volume,0 As SkipOpenInt,0 As SkipAux1,0 As SkipAux2,AdjClose"
+RT_LIST="Code,LastUpdate,Open,High,Low,Last,AvgPrice,Chg,BLot,BidPrice,OfferPrice,SLot,TVol,TVal,H52W,L52W,EPS,Dividend,DivYield"
+BAR_COLS="TrDate,Open,High,Low,Close,Volume,SkipOpenInt,SkipAux1,SkipAux2,AdjClose"
+
+echo "== ODBC driver registration"
+q "Select 1 As One"
+check "plug-in account connects through \"MySQL ODBC 3.51 Driver\"" "One|1" "$(tr '\n' '|' <<<"$OUT" | sed 's/|$//')"
+mkdir -p "$TMP/noodbc"
+OUT="$(ODBCSYSINI="$TMP/noodbc" "$Q" "Select 1" 2>&1)"
+if [[ "$OUT" == *"Can't open lib 'MySQL ODBC 3.51 Driver'"* ]]; then
+    pass "without our odbcinst.ini the driver name is unknown (the registration is what works)"
+else
+    fail "without our odbcinst.ini the driver name should be unknown" "$OUT"
+fi
+q "Select 1" --password wrong
+if [ "$RC" -ne 0 ] && [[ "$ERR" == *"Access denied"* ]]; then pass "a wrong password is refused"
+else fail "a wrong password should be refused" "$ERR"; fi
+
+echo "== plug-in account rights"
+READ_TABLES="NVConfig NVSession NVMarket NVEod NVIntraday NVRealtime nvquotes_235 nvcategory_group NVSectors"
+ALL_TABLES="$READ_TABLES NVCallLog NVMessageLog"
+declare -A KEYCOL=([NVConfig]=id [NVSession]=ClientID [NVMarket]=id [NVEod]=Ticker
+    [NVIntraday]=Ticker [NVRealtime]=Code [nvquotes_235]=Ticker [nvcategory_group]=GroupID
+    [NVSectors]=SSCode [NVCallLog]=id [NVMessageLog]=id)
+actual_tables="$(asql "SELECT GROUP_CONCAT(TABLE_NAME ORDER BY TABLE_NAME) FROM information_schema.TABLES WHERE TABLE_SCHEMA='db_amiplugin'")"
+check "the schema holds exactly the expected tables" \
+    "$(tr ' ' '\n' <<<"$ALL_TABLES" | LC_ALL=C sort | paste -sd,)" \
+    "$(tr ',' '\n' <<<"$actual_tables" | LC_ALL=C sort | paste -sd,)"
+no_pk="$(asql "SELECT GROUP_CONCAT(t.TABLE_NAME) FROM information_schema.TABLES t WHERE t.TABLE_SCHEMA='db_amiplugin' AND (t.ENGINE<>'InnoDB' OR NOT EXISTS (SELECT 1 FROM information_schema.TABLE_CONSTRAINTS c WHERE c.TABLE_SCHEMA=t.TABLE_SCHEMA AND c.TABLE_NAME=t.TABLE_NAME AND c.CONSTRAINT_TYPE='PRIMARY KEY'))")"
+check "every table is InnoDB with a primary key" "NULL" "$no_pk"
+sum_before="$(asql "CHECKSUM TABLE $(tr ' ' ',' <<<"$ALL_TABLES")")"
+readable=0
+for t in $READ_TABLES; do
+    q "Select * From $t Limit 1"; [ "$RC" -eq 0 ] && readable=$((readable + 1))
+done
+check "the plug-in account reads its nine tables" 9 "$readable"
+refused=0; wrong=()
+for t in $ALL_TABLES; do
+    c="${KEYCOL[$t]}"
+    for sql in "Insert Into db_amiplugin.$t () Values ()" \
+               "Update db_amiplugin.$t Set $c=$c Where 1=0" \
+               "Delete From db_amiplugin.$t Where 1=0" \
+               "Drop Table db_amiplugin.$t" \
+               "Alter Table db_amiplugin.$t Comment='x'" \
+               "Truncate Table db_amiplugin.$t"; do
+        q "$sql"
+        if [ "$RC" -ne 0 ] && [[ "$ERR" == *"command denied"* ]]; then
+            refused=$((refused + 1))
+        else
+            wrong+=("$sql -> rc $RC ${ERR:-accepted}")
+        fi
+    done
+done
+if [ "${#wrong[@]}" -eq 0 ]; then pass "INSERT, UPDATE, DELETE, DROP, ALTER, TRUNCATE refused on all 11 tables ($refused statements)"
+else fail "writes must be refused on every table" "${wrong[@]}"; fi
+wrong=()
+for sql in "Select * From db_amiplugin.NVCallLog" "Select * From db_amiplugin.NVMessageLog" \
+           "Select User From mysql.user" "Create Database velmora_other" \
+           "Create Table db_amiplugin.NVExtra (id Int Primary Key)" \
+           "Select db_amiplugin.NVQuoteArg('x')" \
+           "Grant Select On db_amiplugin.NVCallLog To velmora_plugin@'%'" \
+           "Create Or Replace View db_amiplugin.NVPeek As Select 1"; do
+    q "$sql"
+    if [ "$RC" -eq 0 ] || [[ "$ERR" != *denied* ]]; then wrong+=("$sql -> rc $RC ${ERR:-accepted}"); fi
+done
+if [ "${#wrong[@]}" -eq 0 ]; then pass "no access to the logs, other databases, new objects or grants"
+else fail "access outside the grants must be refused" "${wrong[@]}"; fi
+check "the refused statements changed no table" "$sum_before" "$(asql "CHECKSUM TABLE $(tr ' ' ',' <<<"$ALL_TABLES")")"
+
+echo "== statements of STATEMENTS.md, as the plug-in's account"
+# name, placeholder spec, expected columns ("" for a call), arguments...
+run_doc() {
+    local name="$1" spec="$2" want="$3"; shift 3
+    local tpl sql
+    tpl="$(template "$name")"
+    if [ -z "$tpl" ]; then fail "$name: no template in STATEMENTS.md"; return; fi
+    if ! sql="$(fill "$tpl" "$spec" "$@")"; then fail "$name: $sql" "$tpl"; return; fi
+    q "$sql" ${TYPES:+--types "$TYPES"}
+    if [ "$RC" -ne 0 ]; then fail "$name runs" "$sql" "$ERR"; return; fi
+    if [ -n "$want" ]; then
+        check "$name runs; columns as the plug-in reads them" "$want" "$(col_names)"
+        check "$name: columns as STATEMENTS.md lists them" "$(doc_columns "$name")" "$(col_names)"
+    else
+        check "$name runs and returns no result" "" "$OUT"
+    fi
+}
+
+admin session "$TID" --user "Test User" --email test@velmora.example --permit 1 \
+    --last-conn 0 --curr-conn 7 --intraday-start 2025-10-01 >/dev/null
+admin clear-calls --messages
+
+run_doc config "" "id,Backfill_EOD,Backfill_Intraday,TimerEventTrade,TimerEventEOD"
+check "config: one row" 1 "$(row_count)"
+run_doc session-query ss "LastConnID,CurrConnID,Permit,ColCloseBidAsk,ColBid,ColAsk,UserName,Email,IntradayStart" "$TID" "$TID"
+check "session-query: the record's values" "0|7|1|CloseBidAsk|Bid|Ask|Test User|test@velmora.example|2025-10-01" \
+    "$(sed -n 2p <<<"$OUT" | tr '\t' '|')"
+run_doc session-query ss "LastConnID,CurrConnID,Permit,ColCloseBidAsk,ColBid,ColAsk,UserName,Email,IntradayStart" "" ""
+check "session-query: an empty client id matches nothing" 0 "$(row_count)"
+run_doc session-query ss "LastConnID,CurrConnID,Permit,ColCloseBidAsk,ColBid,ColAsk,UserName,Email,IntradayStart" "${TID^^}" "${TID^^}"
+check "session-query: client ids compare exactly" 0 "$(row_count)"
+
+run_doc session-register ssssd "" "$TID" test@velmora.example 1.2.2.0 32 0
+check "register with count 0: the session is held by CurrConnID" 7 "$(asql "SELECT LastConnID FROM NVSession WHERE ClientID='$TID'")"
+run_doc market-status ss "StatusMessage,isMarketClosed,PrevConnID,ConnID,SessionStatus,MarketDate,EOD" test@velmora.example "$TID"
+check "market-status: one row with both connection ids" "7|7|0" "$(sed -n 2p <<<"$OUT" | cut -f3-5 | tr '\t' '|')"
+TYPES="c,f,f,f,f,t,f" run_doc market-status ss "StatusMessage,isMarketClosed,PrevConnID,ConnID,SessionStatus,MarketDate,EOD" test@velmora.example "$TID"
+check "market-status: MarketDate reads as a timestamp" "$(asql "SELECT CONCAT(MarketDate,' 00:00:00') FROM NVMarket")" "$(sed -n 2p <<<"$OUT" | cut -f6)"
+run_doc market-status ss "StatusMessage,isMarketClosed,PrevConnID,ConnID,SessionStatus,MarketDate,EOD" other@velmora.example "$TID"
+check "market-status: no row when the e-mail does not match" 0 "$(row_count)"
+
+admin session "$TID" --curr-conn 9 >/dev/null
+run_doc conn-id ssddd "" "$TID" test@velmora.example 7 9 5
+check "conn-id: the session is held by the second id" 9 "$(asql "SELECT LastConnID FROM NVSession WHERE ClientID='$TID'")"
+run_doc disconnect ssd "" "$TID" test@velmora.example 3
+check "disconnect: the session is free" 0 "$(asql "SELECT LastConnID FROM NVSession WHERE ClientID='$TID'")"
+run_doc session-register ssssd "" "$TID" test@velmora.example 1.2.2.0 32 2
+check "register with a refused count holds nothing" 0 "$(asql "SELECT LastConnID FROM NVSession WHERE ClientID='$TID'")"
+admin session "$TID" --permit 0 >/dev/null
+run_doc session-register ssssd "" "$TID" test@velmora.example 1.2.2.0 64 0
+check "register of a session without permission holds nothing" 0 "$(asql "SELECT LastConnID FROM NVSession WHERE ClientID='$TID'")"
+run_doc message-log sss "" "$TID" test@velmora.example "Unable connect to server, 
+connection is already in use."
+check "message-log: the message reaches the message log" \
+    "$TID	test@velmora.example	Unable connect to server, \\nconnection is already in use." "$(admin messages)"
+check "calls: every call, oldest first, one a line" \
+"Plugin223_Register('$TID','test@velmora.example','1.2.2.0','32',0)
+Plugin223_ConnId('$TID','test@velmora.example',7,9,5)
+Plugin223_Disconnect('$TID','test@velmora.example',3)
+Plugin223_Register('$TID','test@velmora.example','1.2.2.0','32',2)
+Plugin223_Register('$TID','test@velmora.example','1.2.2.0','64',0)
+Plugin223_Log('$TID','test@velmora.example','Unable connect to server, \\nconnection is already in use.')" \
+    "$(admin calls)"
+admin clear-calls
+check "clear-calls empties the call list" "" "$(admin calls)"
+
+LAST="${VELMORA_DEMO_LAST_DATE:-2025-10-31}"
+TYPES="t,f,f,f,f,f,f,f,f,f" run_doc eod-bars sss "$BAR_COLS" "$EOD_LIST" BBCA 2025-10-01
+want_rows="$(asql "SELECT COUNT(*) FROM NVEod WHERE Ticker='BBCA' AND TrDate>='2025-10-01'")"
+check "eod-bars: the ticker's rows from the start date on" "$want_rows" "$(row_count)"
+first_last="$(sed -n '2p;$p' <<<"$OUT" | cut -f1 | paste -sd' ')"
+check "eod-bars: oldest first, start date included, 23:59:00 as time of day" \
+    "$(asql "SELECT CONCAT(MIN(TrDate),' 23:59:00 ',MAX(TrDate),' 23:59:00') FROM NVEod WHERE Ticker='BBCA' AND TrDate>='2025-10-01'")" "$first_last"
+sorted="$(tail -n +2 <<<"$OUT" | cut -f1 | LC_ALL=C sort -c 2>&1 && echo sorted)"
+check "eod-bars: rows ascending" sorted "$sorted"
+run_doc eod-bars sss "$BAR_COLS" "$EOD_LIST" bbca 2015-01-02
+check "eod-bars: the ticker compares exactly ('bbca' is not BBCA)" 0 "$(row_count)"
+
+TYPES="t,f,f,f,f,f,f,f,f,f" run_doc intraday-bars sss "$BAR_COLS" "$INTRA_LIST" BBCA "${LAST//-/}1545"
+check "intraday-bars: 12-digit start point, that minute included" \
+    "${LAST} 15:45:00 ${LAST} 15:49:00 5" "$(sed -n '2p;$p' <<<"$OUT" | cut -f1 | paste -sd' ') $(row_count)"
+run_doc intraday-bars sss "$BAR_COLS" "$INTRA_LIST" BBCA "${LAST//-/}154601"
+check "intraday-bars: 14-digit start point with seconds" "${LAST} 15:47:00" "$(sed -n 2p <<<"$OUT" | cut -f1)"
+run_doc intraday-bars sss "$BAR_COLS" "$INTRA_LIST" BBCA 202510010000
+want_rows="$(asql "SELECT COUNT(*) FROM NVIntraday WHERE Ticker='BBCA' AND TrDate>='2025-10-01'")"
+check "intraday-bars: all of the ticker's minutes from a date" "$want_rows" "$(row_count)"
+sorted="$(tail -n +2 <<<"$OUT" | cut -f1 | LC_ALL=C sort -c 2>&1 && echo sorted)"
+check "intraday-bars: rows ascending" sorted "$sorted"
+
+run_doc realtime ss "$RT_LIST" "$RT_LIST" "'TLKM','BBCA','NOSUCH'"
+check "realtime: the listed codes that exist, by code" "BBCA TLKM" "$(tail -n +2 <<<"$OUT" | cut -f1 | paste -sd' ')"
+{ echo "$RT_LIST"; echo "bbca,2025-01-02 09:00:00,1,1,1,1,,,,,,,,,,,,,"; } >"$TMP/lower.csv"
+admin load-quotes "$TMP/lower.csv" >/dev/null
+run_doc realtime ss "$RT_LIST" "$RT_LIST" "'bbca'"
+check "realtime: 'bbca' is a row of its own, apart from BBCA" "bbca|1|NULL" "$(sed -n 2p <<<"$OUT" | cut -f1,6,7 | tr '\t' '|')"
+check "realtime: BBCA untouched by the 'bbca' row" 2 "$(asql "SELECT COUNT(*) FROM NVRealtime WHERE Code IN ('bbca','BBCA')")"
+
+run_doc directory-symbols "" "Ticker,SSCode,ListedShares,MarketID,CodeName,CodeType,SectoralIndices,GroupID"
+n_sym="$(row_count)"
+check "directory-symbols: stocks, indices and other markets" "yes" \
+    "$([ "$n_sym" -ge 30 ] && grep -qP '\tIndices\t' <<<"$OUT" && cut -f4 <<<"$OUT" | grep -qx 3 && echo yes)"
+run_doc directory-groups "" "GroupID,GroupCode,GroupName"
+run_doc directory-sectors "" "SSCode,SectorName,SSName"
+runs="$(tail -n +2 <<<"$OUT" | cut -f2 | uniq | sort | uniq -d)"
+check "directory-sectors: each sector's industries form one run" "" "$runs"
+
+echo "== index use of the bar statements"
+explain() { # name, spec, args...: sets the EXPLAIN row as type|key|Extra
+    local sql
+    sql="$(fill "$(template "$1")" "$2" "${@:3}")"
+    q "EXPLAIN $sql"
+    sed -n 2p <<<"$OUT" | awk -F'\t' '{print $4 "|" $6 "|" $10}'
+}
+check "eod-bars: a range of the primary key, no sort" "range|PRIMARY|Using where" \
+    "$(explain eod-bars sss "$EOD_LIST" BBCA 2015-01-02)"
+check "intraday-bars: a range of (Ticker, TrStamp), no sort" "range|ux_intraday_stamp|Using where" \
+    "$(explain intraday-bars sss "$INTRA_LIST" BBCA 202510010000)"
+rows_est="$(q "EXPLAIN $(fill "$(template eod-bars)" sss "$EOD_LIST" BBCA 2015-01-02)"; sed -n 2p <<<"$OUT" | cut -f9)"
+check "eod-bars: the estimate covers one ticker, not the table" yes \
+    "$([ "$rows_est" -le "$(asql "SELECT COUNT(*) FROM NVEod WHERE Ticker='BBCA'") * 2" ] 2>/dev/null || [ "$rows_est" -le $(( $(asql "SELECT COUNT(*) FROM NVEod WHERE Ticker='BBCA'") * 2 )) ] && echo yes)"
+
+echo "== velmora-admin loads"
+HDR="Ticker,Date,Time,Open,High,Low,Close,Volume,AdjClose"
+{ echo "$HDR"
+  echo "$ZT,2024-03-04,,100,110,90,105,1000,105"
+  echo "$ZT,2024-03-05,,,,,,,"
+  echo "$ZT,2024-03-06,,101.5,111,91,-3,-50,0"; } >"$TMP/good.csv"
+admin load-bars --daily "$TMP/good.csv" >/dev/null
+check "load-bars: empty values load as NULL, negatives as they are" \
+    "2024-03-04|100|110|90|105|1000|105 2024-03-05|NULL|NULL|NULL|NULL|NULL|NULL 2024-03-06|101.5|111|91|-3|-50|0" \
+    "$(asql "SELECT CONCAT_WS('|',TrDate,IFNULL(Open,'NULL'),IFNULL(High,'NULL'),IFNULL(Low,'NULL'),IFNULL(Close,'NULL'),IFNULL(Volume,'NULL'),IFNULL(AdjClose,'NULL')) FROM NVEod WHERE Ticker='$ZT' ORDER BY TrDate" | paste -sd' ')"
+{ echo "$HDR"; echo "$ZT,2024-03-05,,1,2,0.5,1.5,10,1.25"; } >"$TMP/again.csv"
+admin load-bars --daily "$TMP/again.csv" >/dev/null
+check "load-bars: a reload replaces the row of the same key" "3 1.25" \
+    "$(asql "SELECT COUNT(*), MAX(IF(TrDate='2024-03-05',AdjClose,NULL)) FROM NVEod WHERE Ticker='$ZT'" | tr '\t' ' ')"
+{ echo "$HDR"; echo "$ZT,2024-03-05,09:30,1,2,0.5,1.5,10,1.5"; echo "$ZT,2024-03-05,23:59:59,1,2,0.5,1.5,,"; } >"$TMP/intra.csv"
+admin load-bars --intraday "$TMP/intra.csv" >/dev/null
+check "load-bars --intraday: times and the stored stamp" "09:30:00 20240305093000 23:59:59 20240305235959" \
+    "$(asql "SELECT TrTime, TrStamp FROM NVIntraday WHERE Ticker='$ZT' ORDER BY TrStamp" | tr '\t\n' '  ' | sed 's/ $//')"
+
+SUM_TABLES="NVEod,NVIntraday,NVRealtime,NVMarket,NVConfig,NVSession"
+sum_before="$(asql "CHECKSUM TABLE $SUM_TABLES")"
+bad_case() { # description, pattern expected in the message, command...
+    local desc="$1" pat="$2"; shift 2
+    if "$@" >/dev/null 2>"$TMP/berr"; then fail "$desc: accepted"; return; fi
+    if grep -qE -- "$pat" "$TMP/berr"; then pass "$desc"
+    else fail "$desc: message lacks /$pat/" "$(cat "$TMP/berr")"; fi
+}
+mk() { local f="$TMP/$1"; shift; printf '%s\n' "$@" >"$f"; echo "$f"; }
+ok_line="$ZT,2024-03-07,,1,2,0.5,1.5,10,1.5"
+f=$(mk h.csv "Ticker,Date,Open,High,Low,Close,Volume,AdjClose" "$ok_line")
+bad_case "wrong header" "h\\.csv:1: wrong header" "$A" load-bars --daily "$f"
+f=$(mk m.csv "$HDR" "$ok_line" "$ZT,2024-03-08,,1,2,0.5,1.5,10")
+bad_case "a line with a field missing" "m\\.csv:3: malformed line" "$A" load-bars --daily "$f"
+f=$(mk q.csv "$HDR" "$ok_line" "\"$ZT,2024-03-08,,1,2,0.5,1.5,10,1" "$ok_line")
+bad_case "an unterminated quote" "q\\.csv:[0-9]+: malformed" "$A" load-bars --daily "$f"
+f=$(mk d.csv "$HDR" "$ok_line" "$ZT,2024-02-30,,1,2,0.5,1.5,10,1.5")
+bad_case "an impossible date (2024-02-30)" "d\\.csv:3: date '2024-02-30' does not exist" "$A" load-bars --daily "$f"
+f=$(mk k.csv "$HDR" "$ok_line" "$ZT,2024-03-08,,1,2,0.5,1.5,10,1.5" "$ok_line")
+bad_case "a duplicate key within the file" "k\\.csv:4: duplicate key .* \\(first on line 2\\)" "$A" load-bars --daily "$f"
+f=$(mk n.csv "$HDR" "$ok_line" "$ZT,2024-03-08,,1,2,abc,1.5,10,1.5")
+bad_case "a non-numeric price" "n\\.csv:3: Low 'abc' is not a number" "$A" load-bars --daily "$f"
+f=$(mk t.csv "$HDR" "$ZT,2024-03-08,09:30,1,2,0.5,1.5,10,1.5")
+bad_case "a daily row with a time" "t\\.csv:2: daily rows take no time" "$A" load-bars --daily "$f"
+f=$(mk i.csv "$HDR" "$ZT,2024-03-08,09:30,1,2,0.5,1.5,10,1.5" "$ZT,2024-03-08,24:00,1,2,0.5,1.5,10,1.5")
+bad_case "an impossible time (24:00)" "i\\.csv:3: time '24:00' does not exist" "$A" load-bars --intraday "$f"
+f=$(mk c.csv "$RT_LIST" "ZZQ,2024-03-08 09:30:00,1,2,0.5,1.5,,,,,,,,,,,,," "ZZQ,2024-03-08 09:31:00,1,2,0.5,1.5,,,,,,,,,,,,,")
+bad_case "load-quotes: a duplicate code" "c\\.csv:3: duplicate code ZZQ" "$A" load-quotes "$f"
+f=$(mk u.csv "$RT_LIST" "ZZQ,2024-13-08 09:30:00,1,2,0.5,1.5,,,,,,,,,,,,,")
+bad_case "load-quotes: an impossible LastUpdate" "u\\.csv:2: date '2024-13-08' does not exist" "$A" load-quotes "$f"
+bad_case "market: an impossible date" "--date: date '2025-02-29' does not exist" "$A" market trading --date 2025-02-29
+bad_case "config: an impossible date" "--backfill-eod: date '2024-04-31' does not exist" "$A" config --backfill-eod 2024-04-31
+bad_case "session: a non-numeric permit" "--permit: 'yes' is not a whole number" "$A" session "$TID" --permit yes
+check "the rejected inputs changed nothing" "$sum_before" "$(asql "CHECKSUM TABLE $SUM_TABLES")"
+
+echo "== loading 100,000 bars"
+"$PY" - "$TMP/big.csv" <<'EOF'
+import datetime, sys
+d0 = datetime.date(2000, 1, 3)
+with open(sys.argv[1], "w") as f:
+    f.write("Ticker,Date,Time,Open,High,Low,Close,Volume,AdjClose\n")
+    for t in range(100):
+        for i in range(1000):
+            p = 1000 + (t * 7 + i * 13) % 500
+            f.write("ZZL%03d,%s,,%d,%d,%d,%d,%d,%d\n" % (t, d0 + datetime.timedelta(days=i), p, p + 5, p - 5, p + 1, 1000 + i, p + 1))
+EOF
+t0=$(date +%s%N)
+admin load-bars --daily "$TMP/big.csv" >/dev/null
+ms=$(( ($(date +%s%N) - t0) / 1000000 ))
+n="$(asql "SELECT COUNT(*) FROM NVEod WHERE Ticker LIKE 'ZZL%'")"
+printf '       100,000 daily bars validated and loaded in %d.%03d s\n' $((ms / 1000)) $((ms % 1000))
+check "100,000 bars loaded" 100000 "$n"
+if [ "$ms" -lt 30000 ]; then pass "the load takes seconds (${ms} ms)"; else fail "the load took ${ms} ms"; fi
+
+echo "== market state and simulator"
+asql "SELECT Code,LastUpdate,Open,High,Low,Last,AvgPrice,Chg,BLot,BidPrice,OfferPrice,SLot,TVol,TVal,H52W,L52W,EPS,Dividend,DivYield FROM NVRealtime WHERE Code NOT LIKE 'ZZ%' AND Code<>'bbca' ORDER BY Code" \
+    | sed 's/\tNULL/\t/g; s/\t/,/g' | { echo "$RT_LIST"; cat; } >"$TMP/rt_saved.csv"
+market_saved="$(asql "SELECT StatusMessage,isMarketClosed,MarketDate,EOD FROM NVMarket")"
+snapshot() { asql "SELECT Code,LastUpdate,High,Low,Last,BidPrice,OfferPrice,Chg,TVol FROM NVRealtime WHERE Code NOT LIKE 'ZZ%' AND Code<>'bbca' ORDER BY Code"; }
+admin simulate --steps 3 --interval 0 --seed 7 --market-at 0:closed --market-at 2:eod >/dev/null
+s1="$(snapshot)"; m1="$(asql "SELECT StatusMessage,isMarketClosed,EOD FROM NVMarket")"
+admin load-quotes "$TMP/rt_saved.csv" >/dev/null
+admin simulate --steps 3 --interval 0 --seed 7 >/dev/null
+s2="$(snapshot)"
+admin load-quotes "$TMP/rt_saved.csv" >/dev/null
+s0="$(snapshot)"
+if [ "$s1" != "$s0" ] && [ "$(wc -l <<<"$s1")" -ge 4 ]; then pass "simulate moves the real-time rows"
+else fail "simulate should move the real-time rows" "$s1"; fi
+check "simulate: the same start and seed give the same rows" "$s1" "$s2"
+check "simulate: LastUpdate advances one second a step" \
+    "$(date -d "$(sed -n 1p <<<"$s0" | cut -f2) 3 seconds" '+%Y-%m-%d %H:%M:%S')" "$(sed -n 1p <<<"$s1" | cut -f2)"
+check "simulate --market-at: the market ends at end of day" "End of day	0	1" "$m1"
+admin market closed --date 2025-11-03 >/dev/null
+check "market closed --date" "Market closed	1	2025-11-03	0" "$(asql "SELECT StatusMessage,isMarketClosed,MarketDate,EOD FROM NVMarket")"
+asql "UPDATE NVMarket SET StatusMessage='$(cut -f1 <<<"$market_saved")', isMarketClosed=$(cut -f2 <<<"$market_saved"), MarketDate='$(cut -f3 <<<"$market_saved")', EOD=$(cut -f4 <<<"$market_saved")" >/dev/null
+
+echo "== demo data generator"
+VELMORA_DEMO_SIZE=small "$PY" "$HERE/demo_data.py" --out "$TMP/demo1" >/dev/null
+VELMORA_DEMO_SIZE=small "$PY" "$HERE/demo_data.py" --out "$TMP/demo2" >/dev/null
+if diff -r "$TMP/demo1" "$TMP/demo2" >/dev/null; then pass "two runs give identical files"
+else fail "two runs of the generator differ"; fi
+adj_rows="$(awk -F, 'NR > 1 && $7 != $9' "$TMP/demo1/daily.csv" | wc -l)"
+if [ "$adj_rows" -ge 1 ] && [ "$adj_rows" -le 5 ]; then pass "AdjClose equals Close except on $adj_rows corporate-action rows"
+else fail "expected a few corporate-action rows, found $adj_rows"; fi
+
+echo
+echo "$PASS passed, $FAIL failed"
+[ "$FAIL" -eq 0 ]
