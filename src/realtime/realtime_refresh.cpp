@@ -1,0 +1,165 @@
+#include "realtime/realtime_refresh.h"
+
+#include <array>
+#include <cstdio>
+
+#include "db/database.h"
+#include "db/quoting.h"
+#include "plugin/global.h"
+#include "realtime/realtime_table.h"
+
+namespace {
+
+// Positions in the column list (0-based) of the values the record takes.
+enum Column : int {
+  kCode = 0,
+  kLastUpdate = 1,
+  kOpen = 2,
+  kHigh = 3,
+  kLow = 4,
+  kLast = 5,
+  kChg = 7,
+  kBidPrice = 9,
+  kOfferPrice = 10,
+  kColumnCount = 19,
+};
+
+// Last price, volumes, change, bid, ask, earnings, dividend, 52-week range
+// and both dates; open (2) and high/low (4) are added only when present.
+constexpr int32_t kBaseValidFields = 0x77D9;
+
+std::string Format2(const std::string& format, const std::string& a, const std::string& b) {
+  int n = std::snprintf(nullptr, 0, format.c_str(), a.c_str(), b.c_str());
+  if (n < 0) return std::string();
+  std::string out(static_cast<size_t>(n) + 1, '\0');
+  std::snprintf(out.data(), out.size(), format.c_str(), a.c_str(), b.c_str());
+  out.resize(static_cast<size_t>(n));
+  return out;
+}
+
+// The float of a column into a field; a NULL leaves the field as it was.
+void StoreFloat(const CDBVariant& value, float& field) {
+  if (!value.IsNull()) field = value.m_fltVal;
+}
+
+float* FloatField(RecentInfo& record, int position) {
+  switch (position) {
+    case kOpen: return &record.Open;
+    case kHigh: return &record.High;
+    case kLow: return &record.Low;
+    case kLast: return &record.Last;
+    case kChg: return &record.Change;
+    case kBidPrice: return &record.Bid;
+    case kOfferPrice: return &record.Ask;
+    default: return nullptr;  // read, but no field takes it
+  }
+}
+
+// Applies the current row to its record; a row whose code matches no record
+// exactly is skipped.
+void ApplyRow(CSRecordset& rs, const std::array<short, kColumnCount>& index, std::string& code,
+              CRealtimeTable& table) {
+  if (index[kCode] < 0) return;
+  rs.GetFieldValue(index[kCode], code);
+  int found = table.FindRecentInfoIndex(code.c_str());
+  if (found < 0) return;
+  RecentInfo& record = *table.Record(found);
+  const float last = record.Last, bid = record.Bid, ask = record.Ask;
+
+  CDBVariant value;
+  for (int position = 1; position < kColumnCount; ++position) {
+    if (index[position] < 0) continue;
+    if (position == kLastUpdate) {
+      rs.GetFieldValue(index[position], value, SQL_C_TIMESTAMP_TYPE);
+      if (value.IsNull()) continue;
+      const DBTimestamp& t = value.m_date;
+      record.StampDate = (t.year * 100 + t.month) * 100 + t.day;
+      record.StampTime = (t.hour * 100 + t.minute) * 100 + t.second;
+      continue;
+    }
+    rs.GetFieldValue(index[position], value, SQL_C_FLOAT_TYPE);
+    if (float* field = FloatField(record, position)) StoreFloat(value, *field);
+  }
+
+  // != is true for an unordered pair too, so a NaN counts as a move.
+  if (record.Last != last || record.Bid != bid || record.Ask != ask) {
+    record.MoveDate = record.StampDate;
+    record.MoveTime = record.StampTime;
+  }
+  record.ValidFields =
+      kBaseValidFields + (record.Open != 0.0f ? 2 : 0) + (record.High != 0.0f ? 4 : 0);
+  record.Status = 15;
+}
+
+}  // namespace
+
+void GetRealtimeColumns(std::vector<std::string>& columns) {
+  columns.assign({"Code", "LastUpdate", "Open", "High", "Low", "Last", "AvgPrice", "Chg",
+                  "BLot", "BidPrice", "OfferPrice", "SLot", "TVol", "TVal", "H52W", "L52W",
+                  "EPS", "Dividend", "DivYield"});
+}
+
+void BuildRealtimeColumnList(CGlobal& g) {
+  std::vector<std::string> columns;
+  GetRealtimeColumns(columns);
+  std::string list;
+  for (const std::string& name : columns) {
+    if (name.empty()) continue;
+    if (!list.empty()) list += ",";
+    list += QuoteName(g, name);
+  }
+  g.m_strRealtimeColumns = list;
+}
+
+std::string BuildRealtimeQuery(const CGlobal& g, const std::string& symbols) {
+  // Every listed code's snapshot row, one statement for the whole table.
+  std::string format = std::string(g.m_szSelect) + AssembleName(g, " %s ") + g.m_szFrom +
+                       " " + AssembleName(g, g.m_strNameShared + ".NVRealtime") + " " +
+                       g.m_szWhere + " " + AssembleName(g, "Code In (%s)") + " " +
+                       g.m_szOrderBy + " " + AssembleName(g, "Code");
+  return Format2(format, g.m_strRealtimeColumns, symbols);
+}
+
+int GetRealtimeQuote(CGlobal& g) {
+  CRealtimeTable* table = RealtimeTable;
+  if (table == nullptr) return 1;
+
+  const int used = table->UsedCount();
+  std::string symbols;
+  symbols.reserve(static_cast<size_t>(used) * 16);
+  for (int i = 0; i < used; ++i) {
+    if (!symbols.empty()) symbols += ",";
+    symbols += "'";
+    symbols += QuoteName(g, table->Record(i)->Name);
+    symbols += "'";
+  }
+  if (used == 0 || g.m_pDatabase == nullptr) return 1;
+
+  try {
+    CSRecordset rs(g.m_pDatabase);
+    if (!rs.Open(CSRecordset::forwardOnly, BuildRealtimeQuery(g, symbols), 0)) return 1;
+
+    // Resolved once: a column the result lacks stays -1 and is skipped for
+    // every row.
+    std::vector<std::string> columns;
+    GetRealtimeColumns(columns);
+    std::array<short, kColumnCount> index;
+    index.fill(-1);
+    for (int position = 0; position < kColumnCount; ++position) {
+      if (columns[position].empty()) continue;
+      try {
+        index[position] = rs.GetFieldIndexByName(columns[position]);
+      } catch (const CDBException&) {
+      }
+    }
+
+    std::string code;
+    while (!rs.IsEOF()) {
+      ApplyRow(rs, index, code, *table);
+      rs.MoveNext();
+    }
+  } catch (const CDBException&) {
+    return 0;
+  }
+  return 1;
+}
