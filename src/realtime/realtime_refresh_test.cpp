@@ -175,24 +175,6 @@ TEST_F(RealtimeRefreshTest, AQueryErrorReturnsZeroAndKeepsTheRecords) {
   EXPECT_EQ(44.0f, r->Last);
   EXPECT_EQ(90702, r->StampTime);
   EXPECT_EQ(1.0f, r->Open);
-
-  // A lost connection: the server ends this session.
-  g.m_strRealtimeColumns = columns;
-  CSRecordset id(g.m_pDatabase);
-  ASSERT_TRUE(id.Open(CSRecordset::forwardOnly, "Select CONNECTION_ID() As Id", 0));
-  std::string connection;
-  id.GetFieldValue(static_cast<short>(0), connection);
-  id.Close();
-  EXPECT_ANY_THROW(g.m_pDatabase->ExecuteSQL("Kill " + connection));
-  testing_server::AdminExec("Update NVRealtime Set Last=45 Where Code='RtTE'");
-  int result = GetRealtimeQuote(g);
-  // The driver may reconnect by itself (OPTION=4194304); either way the
-  // answer and the record agree.
-  std::printf("refresh after a lost connection: %d\n", result);
-  if (result == 0)
-    EXPECT_EQ(44.0f, r->Last);
-  else
-    EXPECT_EQ(45.0f, r->Last);
 }
 
 TEST_F(RealtimeRefreshTest, NothingToDoSendsNothing) {
