@@ -17,6 +17,10 @@ bool RegWriteNumber(std::string key, std::string name, uint32_t value);
 std::string RegReadString(std::string key, std::string name);
 uint32_t RegReadNumber(std::string key, std::string name);
 
+// This installation's identifier as the server knows it: VELMORA_CLIENT_ID
+// when set, else the machine's own identifier; trimmed.
+std::string InstallationId();
+
 // At Init: reads every setting and prepares every text derived from them.
 void LoadSettings(CGlobal& g);
 // When the configuration dialog is confirmed.

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "bars/bar_request.h"
+#include "db/settings.h"
 #include "lifecycle/conn_state.h"
 #include "lifecycle/status.h"
 #include "plugin/app.h"
@@ -20,7 +21,10 @@ int GetPluginInfo(PluginInfo* info) {
   return 1;
 }
 
-int Init() { return 1; }
+int Init() {
+  LoadSettings(g_global);
+  return 1;
+}
 
 int Release() { return 1; }
 

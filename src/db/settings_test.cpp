@@ -1,0 +1,86 @@
+#include "db/settings.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "plugin/global.h"
+#include "testing/test_registry.h"
+
+namespace {
+
+class SettingsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testing_registry::UseFreshRoot();
+    testing_registry::DeleteKey(kSettingsKey);
+  }
+  void TearDown() override { testing_registry::DeleteKey(kSettingsKey); }
+};
+
+TEST_F(SettingsTest, AMissingKeyEmptiesTheSettingsAndIsNeverCreated) {
+  CGlobal g;
+  g.m_strUserName = "before";
+  LoadSettings(g);
+  EXPECT_EQ("", g.m_strServerAddress);  // the built-in defaults do not survive
+  EXPECT_EQ("", g.m_strServerPort);
+  EXPECT_EQ("", g.m_strUserName);
+  EXPECT_EQ("", g.m_strEmail);
+  EXPECT_EQ(0, g.m_bAutoConnect);
+  EXPECT_NE(std::string::npos, g.m_strConnect.find(";SERVER=;PORT=;UID="));
+  EXPECT_FALSE(g.m_strEodColumns.empty());
+  EXPECT_FALSE(g.m_strRealtimeColumns.empty());
+
+  EXPECT_FALSE(RegWriteString(kSettingsKey, "ServerAddress", "x"));
+  EXPECT_FALSE(RegWriteNumber(kSettingsKey, "AutoConnect", 1));
+  g.m_strEmail = "a@b";
+  SaveSettings(g);  // still rebuilds what derives from the settings
+  EXPECT_FALSE(testing_registry::KeyExists(kSettingsKey));
+  EXPECT_EQ("", RegReadString(kSettingsKey, "ServerAddress"));
+  EXPECT_EQ(0u, RegReadNumber(kSettingsKey, "AutoConnect"));
+}
+
+TEST_F(SettingsTest, ValuesRoundTripTrimmedAndCut) {
+  testing_registry::CreateKey(kSettingsKey);
+  EXPECT_TRUE(RegWriteString(kSettingsKey, "ServerAddress", "db.example \t "));
+  EXPECT_EQ("db.example", RegReadString(kSettingsKey, "ServerAddress"));
+  const std::string odd = "C:\\path \"quoted\" = x";
+  EXPECT_TRUE(RegWriteString(kSettingsKey, "Odd", odd));
+  EXPECT_EQ(odd, RegReadString(kSettingsKey, "Odd"));
+  EXPECT_TRUE(RegWriteString(kSettingsKey, "Long", std::string(600, 'L')));
+  EXPECT_EQ(std::string(511, 'L'), RegReadString(kSettingsKey, "Long"));
+  EXPECT_TRUE(RegWriteNumber(kSettingsKey, "AutoConnect", 0xDEADBEEF));
+  EXPECT_EQ(0xDEADBEEFu, RegReadNumber(kSettingsKey, "AutoConnect"));
+  EXPECT_TRUE(RegWriteString(kSettingsKey, "ServerAddress", "second"));
+  EXPECT_EQ("second", RegReadString(kSettingsKey, "ServerAddress"));
+  EXPECT_EQ(odd, RegReadString(kSettingsKey, "Odd"));  // other values stay
+  EXPECT_EQ("", RegReadString(kSettingsKey, "Absent"));
+}
+
+TEST_F(SettingsTest, LoadAndSaveGoThroughTheRegistry) {
+  testing_registry::CreateKey(kSettingsKey);
+  CGlobal g;
+  RegWriteString(kSettingsKey, "ServerAddress", "10.0.0.7");
+  RegWriteString(kSettingsKey, "ServerPort", "03306");
+  RegWriteString(kSettingsKey, g.m_strUserNameKey, "Ani");
+  RegWriteString(kSettingsKey, g.m_strEmailKey, "ani@example.id");
+  RegWriteNumber(kSettingsKey, "AutoConnect", 1);
+  testing_registry::SetEnv("VELMORA_CLIENT_ID", "  client-7 \n");
+  LoadSettings(g);
+  testing_registry::SetEnv("VELMORA_CLIENT_ID", "velmora-ci");
+  EXPECT_EQ("client-7", g.m_strClientId);
+  EXPECT_EQ("Ani", g.m_strUserName);
+  EXPECT_EQ("ani@example.id", g.m_strEmail);
+  EXPECT_EQ(1, g.m_bAutoConnect);
+  EXPECT_NE(std::string::npos, g.m_strConnect.find(";SERVER=10.0.0.7;PORT=03306;"));
+
+  g.m_strUserName = "Budi  ";
+  g.m_bAutoConnect = 0;
+  SaveSettings(g);
+  EXPECT_EQ("Budi  ", g.m_strUserName);  // the member keeps its spaces
+  EXPECT_EQ("Budi", RegReadString(kSettingsKey, g.m_strUserNameKey));
+  EXPECT_EQ(0u, RegReadNumber(kSettingsKey, "AutoConnect"));
+  EXPECT_EQ("10.0.0.7", RegReadString(kSettingsKey, "ServerAddress"));  // never written
+}
+
+}  // namespace
