@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "bars/bar_request.h"
+#include "db/session.h"
 #include "db/settings.h"
 #include "lifecycle/conn_state.h"
 #include "lifecycle/status.h"
@@ -26,7 +27,10 @@ int Init() {
   return 1;
 }
 
-int Release() { return 1; }
+int Release() {
+  DisconnectSession(g_global);
+  return 1;
+}
 
 int SetSiteInterface(InfoSite*) { return 1; }
 

@@ -1,0 +1,136 @@
+// The session check and the disconnect against the private server; the
+// server's call log shows what the plug-in sent.
+#include "db/session.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "db/connection.h"
+#include "db/database.h"
+#include "plugin/global.h"
+#include "testing/test_server.h"
+
+namespace {
+
+class SessionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(testing_server::Configured()) << "source scripts/dbserver env first";
+    id = std::string("session-") + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    testing_server::AdminExec("Delete From NVSession Where ClientID='" + id + "'");
+    testing_server::AdminExec("Delete From NVCallLog Where Args Like '''" + id + "''%'");
+    testing_server::PointAt(g);
+    g.m_strClientId = id;
+    OpenDatabase(g);
+    ASSERT_NE(nullptr, g.m_pDatabase);
+  }
+  void TearDown() override { DisconnectSession(g); }
+
+  void Record(int permit, int last, int curr) {
+    testing_server::AdminExec(
+        "Replace Into NVSession (ClientID,UserName,Email,LastConnID,CurrConnID,Permit,"
+        "ColCloseBidAsk,ColBid,ColAsk,IntradayStart,SessionStatus) Values ('" + id +
+        "','Ani','ani@velmora.example'," + std::to_string(last) + "," + std::to_string(curr) +
+        "," + std::to_string(permit) + ",'AvgPrice','BidPrice','OfferPrice','2024-01-02',0)");
+  }
+
+  // The calls the server received for this client, oldest first.
+  std::vector<std::string> Calls() {
+    std::vector<std::string> calls;
+    auto admin = testing_server::Admin();
+    CSRecordset rs(admin.get());
+    rs.Open(CSRecordset::forwardOnly,
+            "Select ProcName,Args From NVCallLog Where Args Like '''" + id + "''%' Order By id", 0);
+    while (!rs.IsEOF()) {
+      std::string name, args;
+      rs.GetFieldValue(static_cast<short>(0), name);
+      rs.GetFieldValue(static_cast<short>(1), args);
+      calls.push_back(name + "(" + args + ")");
+      rs.MoveNext();
+    }
+    return calls;
+  }
+
+  std::string Register(int seq) {
+    return "Plugin223_Register('" + id + "','ani@velmora.example','1.2.2.0','" +
+           g.m_strPlatformBits + "'," + std::to_string(seq) + ")";
+  }
+
+  CGlobal g;
+  std::string id;
+};
+
+TEST_F(SessionTest, AcceptedTakesOverTheAccountAndRegisters) {
+  Record(1, 0, 7);
+  EXPECT_NE(0, IsUserLoginOk(g));
+  EXPECT_EQ(7, g.m_nCurrConnId);
+  EXPECT_EQ(0, g.m_nLastConnId);
+  EXPECT_EQ("Ani", g.m_strUserName);
+  EXPECT_EQ("ani@velmora.example", g.m_strEmail);
+  EXPECT_EQ("AvgPrice", g.m_strColCloseBidAsk);
+  EXPECT_EQ("OfferPrice", g.m_strColAsk);
+  EXPECT_EQ(20240102, g.m_nBackfillIntraday);
+  EXPECT_EQ("2024-01-02", g.m_strBackfillIntraday);
+  EXPECT_EQ(std::vector<std::string>{Register(0)}, Calls());
+
+  // The registration marked the session as held by connection 7, which this
+  // plug-in saw itself: a reconnect is accepted.
+  EXPECT_NE(0, IsUserLoginOk(g));
+  EXPECT_EQ(0, g.m_nLastConnId);
+}
+
+TEST_F(SessionTest, HeldElsewhereIsLoggedAndRefused) {
+  Record(1, 5, 7);
+  EXPECT_EQ(0, IsUserLoginOk(g));
+  EXPECT_EQ(5, g.m_nLastConnId);
+  std::vector<std::string> calls = Calls();
+  ASSERT_EQ(1u, calls.size());
+  EXPECT_EQ("Plugin223_Log('" + id +
+                "','ani@velmora.example','Unable connect to server, \\nconnection is already "
+                "in use.')",
+            calls[0]);
+}
+
+TEST_F(SessionTest, RefusalsCountUpUntilAnAcceptedCheck) {
+  Record(0, 0, 3);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(0, IsUserLoginOk(g));
+  Record(1, 0, 3);
+  EXPECT_NE(0, IsUserLoginOk(g));
+  testing_server::AdminExec("Delete From NVSession Where ClientID='" + id + "'");
+  EXPECT_EQ(0, IsUserLoginOk(g));  // no record at all
+  EXPECT_EQ((std::vector<std::string>{Register(1), Register(2), Register(3), Register(0),
+                                      Register(1)}),
+            Calls());
+}
+
+TEST_F(SessionTest, ADatabaseErrorIsLoggedWithTheDriversText) {
+  Record(1, 0, 3);
+  g.m_strEmailColumn = "NoSuchColumn";
+  EXPECT_EQ(0, IsUserLoginOk(g));
+  std::vector<std::string> calls = Calls();
+  ASSERT_EQ(1u, calls.size());
+  EXPECT_EQ(0u, calls[0].find("Plugin223_Log('" + id + "','','IsUserLoginOk Exception: "))
+      << calls[0];
+  EXPECT_NE(std::string::npos, calls[0].find("NoSuchColumn"));
+}
+
+TEST_F(SessionTest, DisconnectSendsItsCallAndFreesTheConnection) {
+  Record(1, 0, 3);
+  ASSERT_NE(0, IsUserLoginOk(g));
+  g.m_nSessionStatus = 4;
+  DisconnectSession(g);
+  EXPECT_EQ(nullptr, g.m_pDatabase);
+  EXPECT_EQ((std::vector<std::string>{
+                Register(0), "Plugin223_Disconnect('" + id + "','ani@velmora.example',4)"}),
+            Calls());
+  DisconnectSession(g);  // nothing left to do
+
+  g.m_pDatabase = new CDatabase;  // never opened: no call, still freed
+  DisconnectSession(g);
+  EXPECT_EQ(nullptr, g.m_pDatabase);
+  EXPECT_EQ(2u, Calls().size());
+}
+
+}  // namespace
