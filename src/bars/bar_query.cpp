@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "db/format.h"
 #include "db/quoting.h"
 #include "plugin/global.h"
 
@@ -25,18 +26,6 @@ void BuildColumnList(CGlobal& g, const char* dateExpression, std::string& out) {
     list += QuoteName(g, entry);
   }
   out = list;
-}
-
-// printf with three texts into a string; the templates hold no other
-// conversion.
-std::string Format3(const std::string& format, const std::string& a, const std::string& b,
-                    const std::string& c) {
-  int n = std::snprintf(nullptr, 0, format.c_str(), a.c_str(), b.c_str(), c.c_str());
-  if (n < 0) return std::string();
-  std::string out(static_cast<size_t>(n) + 1, '\0');
-  std::snprintf(out.data(), out.size(), format.c_str(), a.c_str(), b.c_str(), c.c_str());
-  out.resize(static_cast<size_t>(n));
-  return out;
 }
 
 }  // namespace
@@ -66,7 +55,7 @@ std::string BuildBarQuery(const CGlobal& g, std::string ticker, int periodicity,
   };
   if (periodicity == 86400) {
     std::string format = clauses("NVEod", "Ticker='%s' And TrDate>='%s'", "NVEod.TrDate");
-    return Format3(format, g.m_strEodColumns, ticker, startDate);
+    return FormatText(format.c_str(), g.m_strEodColumns.c_str(), ticker.c_str(), startDate.c_str());
   }
   if (periodicity == 60) {
     startDate.erase(std::remove(startDate.begin(), startDate.end(), '-'), startDate.end());
@@ -75,7 +64,8 @@ std::string BuildBarQuery(const CGlobal& g, std::string ticker, int periodicity,
     std::string format = clauses(
         "NVIntraday", "Ticker='%s' And TrStamp>=CAST(RPAD('%s',14,'0') AS UNSIGNED)",
         "NVIntraday.TrStamp");
-    return Format3(format, g.m_strIntradayColumns, ticker, start);
+    return FormatText(format.c_str(), g.m_strIntradayColumns.c_str(), ticker.c_str(),
+                      start.c_str());
   }
   return std::string();
 }

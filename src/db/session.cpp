@@ -1,11 +1,11 @@
 #include "db/session.h"
 
-#include <cstdarg>
 #include <cstdio>
 #include <vector>
 
 #include "bars/bar_query.h"
 #include "db/database.h"
+#include "db/format.h"
 #include "db/server_config.h"
 #include "db/settings.h"
 #include "platform/platform.h"
@@ -13,29 +13,13 @@
 
 namespace {
 
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
-
-std::string Format(const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  va_list copy;
-  va_copy(copy, args);
-  int n = std::vsnprintf(nullptr, 0, format, copy);
-  va_end(copy);
-  std::string out(n > 0 ? static_cast<size_t>(n) + 1 : 1, '\0');
-  if (n > 0) std::vsnprintf(out.data(), out.size(), format, args);
-  va_end(args);
-  out.resize(n > 0 ? static_cast<size_t>(n) : 0);
-  return out;
-}
-
 // "Call" and its separator, then the procedure's template.
 std::string CallTemplate(const CGlobal& g, const std::string& procedure) {
   return std::string(g.m_szCall) + AssembleName(g, " ") + procedure;
 }
 
 void Register(CGlobal& g) {
-  g.m_pDatabase->ExecuteSQL(Format(CallTemplate(g, g.m_strSessionProc).c_str(),
+  g.m_pDatabase->ExecuteSQL(FormatText(CallTemplate(g, g.m_strSessionProc).c_str(),
                                    CallText(g.m_strClientId).c_str(),
                                    CallText(g.m_strEmail).c_str(),
                                    CallText(g.m_strVersion).c_str(),
@@ -43,7 +27,7 @@ void Register(CGlobal& g) {
 }
 
 void Log(CGlobal& g, const std::string& message) {
-  g.m_pDatabase->ExecuteSQL(Format(CallTemplate(g, g.m_strLogProc).c_str(),
+  g.m_pDatabase->ExecuteSQL(FormatText(CallTemplate(g, g.m_strLogProc).c_str(),
                                    CallText(g.m_strClientId).c_str(),
                                    CallText(g.m_strEmail).c_str(), CallText(message).c_str()));
 }
@@ -79,7 +63,7 @@ int IsUserLoginOk(CGlobal& g) {
                                AssembleName(g, "ClientID='%s' And LENGTH('%s')>0");
     const std::string id = CallText(g.m_strClientId);
     CSRecordset rs(g.m_pDatabase);
-    if (rs.Open(CSRecordset::forwardOnly, Format(format.c_str(), id.c_str(), id.c_str()), 0)) {
+    if (rs.Open(CSRecordset::forwardOnly, FormatText(format.c_str(), id.c_str(), id.c_str()), 0)) {
       while (!rs.IsEOF()) {
         int last = ReadNumber(rs, "LastConnID");
         g.m_nLastConnId = last != g.m_nCurrConnId ? last : 0;
@@ -130,7 +114,7 @@ void DisconnectSession(CGlobal& g) {
   if (g.m_pDatabase == nullptr) return;
   try {
     if (g.m_pDatabase->IsOpen())
-      g.m_pDatabase->ExecuteSQL(Format("%s Plugin223_Disconnect('%s','%s',%d)", g.m_szCall,
+      g.m_pDatabase->ExecuteSQL(FormatText("%s Plugin223_Disconnect('%s','%s',%d)", g.m_szCall,
                                        CallText(g.m_strClientId).c_str(),
                                        CallText(g.m_strEmail).c_str(), g.m_nSessionStatus));
     g.m_pDatabase->Close();

@@ -36,22 +36,7 @@ class SessionTest : public ::testing::Test {
         "," + std::to_string(permit) + ",'AvgPrice','BidPrice','OfferPrice','2024-01-02',0)");
   }
 
-  // The calls the server received for this client, oldest first.
-  std::vector<std::string> Calls() {
-    std::vector<std::string> calls;
-    auto admin = testing_server::Admin();
-    CSRecordset rs(admin.get());
-    rs.Open(CSRecordset::forwardOnly,
-            "Select ProcName,Args From NVCallLog Where Args Like '''" + id + "''%' Order By id", 0);
-    while (!rs.IsEOF()) {
-      std::string name, args;
-      rs.GetFieldValue(static_cast<short>(0), name);
-      rs.GetFieldValue(static_cast<short>(1), args);
-      calls.push_back(name + "(" + args + ")");
-      rs.MoveNext();
-    }
-    return calls;
-  }
+  std::vector<std::string> Calls() { return testing_server::CallsFor(id); }
 
   std::string Register(int seq) {
     return "Plugin223_Register('" + id + "','ani@velmora.example','1.2.2.0','" +

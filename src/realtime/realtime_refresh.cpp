@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "db/database.h"
+#include "db/format.h"
 #include "db/quoting.h"
 #include "plugin/global.h"
 #include "realtime/realtime_table.h"
@@ -27,15 +28,6 @@ enum Column : int {
 // Last price, volumes, change, bid, ask, earnings, dividend, 52-week range
 // and both dates; open (2) and high/low (4) are added only when present.
 constexpr int32_t kBaseValidFields = 0x77D9;
-
-std::string Format2(const std::string& format, const std::string& a, const std::string& b) {
-  int n = std::snprintf(nullptr, 0, format.c_str(), a.c_str(), b.c_str());
-  if (n < 0) return std::string();
-  std::string out(static_cast<size_t>(n) + 1, '\0');
-  std::snprintf(out.data(), out.size(), format.c_str(), a.c_str(), b.c_str());
-  out.resize(static_cast<size_t>(n));
-  return out;
-}
 
 // The float of a column into a field; a NULL leaves the field as it was.
 void StoreFloat(const CDBVariant& value, float& field) {
@@ -117,7 +109,7 @@ std::string BuildRealtimeQuery(const CGlobal& g, const std::string& symbols) {
                        " " + AssembleName(g, g.m_strNameShared + ".NVRealtime") + " " +
                        g.m_szWhere + " " + AssembleName(g, "Code In (%s)") + " " +
                        g.m_szOrderBy + " " + AssembleName(g, "Code");
-  return Format2(format, g.m_strRealtimeColumns, symbols);
+  return FormatText(format.c_str(), g.m_strRealtimeColumns.c_str(), symbols.c_str());
 }
 
 int GetRealtimeQuote(CGlobal& g) {

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class CDatabase;
 class CGlobal;
@@ -24,6 +25,10 @@ std::unique_ptr<CDatabase> Admin();
 
 // Runs one statement as admin.
 void AdminExec(const std::string& sql);
+
+// The procedure calls the server received for a client id, oldest first,
+// each as Name('arg',...).
+std::vector<std::string> CallsFor(const std::string& clientId);
 
 }  // namespace testing_server
 

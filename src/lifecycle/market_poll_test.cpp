@@ -1,0 +1,99 @@
+#include "lifecycle/market_poll.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "db/connection.h"
+#include "db/session.h"
+#include "plugin/global.h"
+#include "testing/test_server.h"
+
+namespace {
+
+class MarketPollTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(testing_server::Configured()) << "source scripts/dbserver env first";
+    id = std::string("poll-") + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    testing_server::AdminExec("Delete From NVCallLog Where Args Like '''" + id + "''%'");
+    testing_server::PointAt(g);
+    g.m_strClientId = id;
+    g.m_strEmail = "poll@velmora.example";
+    OpenDatabase(g);
+    ASSERT_NE(nullptr, g.m_pDatabase);
+  }
+  void TearDown() override {
+    DisconnectSession(g);
+    testing_server::AdminExec("Delete From NVSession Where ClientID='" + id + "'");
+    testing_server::AdminExec(
+        "Update NVMarket Set StatusMessage='Trading',isMarketClosed=0,EOD=0");
+  }
+
+  void Session(int last, int curr, int status) {
+    testing_server::AdminExec(
+        "Replace Into NVSession (ClientID,UserName,Email,LastConnID,CurrConnID,Permit,"
+        "SessionStatus) Values ('" + id + "','Poll','poll@velmora.example'," +
+        std::to_string(last) + "," + std::to_string(curr) + ",1," + std::to_string(status) + ")");
+  }
+  void Market(const char* message, int closed, int eod, const char* date) {
+    testing_server::AdminExec(std::string("Update NVMarket Set StatusMessage='") + message +
+                              "',isMarketClosed=" + std::to_string(closed) +
+                              ",EOD=" + std::to_string(eod) + ",MarketDate='" + date + "'");
+  }
+
+  CGlobal g;
+  std::string id;
+};
+
+TEST_F(MarketPollTest, AValidSessionStoresTheMarketsState) {
+  Session(7, 7, 0);
+  Market("Trading", 0, 0, "2024-03-05");
+  g.m_nCurrConnId = 3;
+  EXPECT_EQ(1, PollMarketStatus(g));
+  EXPECT_EQ("Trading", g.m_strStatusMessage);
+  EXPECT_EQ(0, g.m_bMarketClosed);
+  EXPECT_EQ(0, g.m_bEod);
+  EXPECT_EQ(20240305, g.m_nMarketDate);
+  EXPECT_EQ(3, g.m_nCurrConnId);  // equal ids: no call, nothing taken over
+  EXPECT_TRUE(testing_server::CallsFor(id).empty());
+
+  Market("Closed", 1, 1, "2024-03-06");
+  EXPECT_EQ(1, PollMarketStatus(g));
+  EXPECT_EQ(1, g.m_bMarketClosed);
+  EXPECT_EQ(1, g.m_bEod);
+  EXPECT_EQ(20240306, g.m_nMarketDate);
+}
+
+TEST_F(MarketPollTest, AnInvalidOrMissingSessionEndsIt) {
+  Session(7, 7, 3);
+  EXPECT_EQ(0, PollMarketStatus(g));
+  EXPECT_EQ(3, g.m_nSessionStatus);
+  DisconnectSession(g);
+  EXPECT_EQ((std::vector<std::string>{"Plugin223_Disconnect('" + id +
+                                      "','poll@velmora.example',3)"}),
+            testing_server::CallsFor(id));
+
+  OpenDatabase(g);
+  g.m_bMarketClosed = 1;
+  g.m_strEmail = "someone.else@velmora.example";  // no row for this pair
+  EXPECT_EQ(0, PollMarketStatus(g));
+  EXPECT_EQ(0, g.m_nSessionStatus);
+  EXPECT_EQ(1, g.m_bMarketClosed);  // flags keep the last poll's values
+}
+
+TEST_F(MarketPollTest, DifferingConnectionIdsAreReported) {
+  Session(5, 9, 0);
+  g.m_nTradeInterval = 12;
+  EXPECT_EQ(1, PollMarketStatus(g));
+  EXPECT_EQ(9, g.m_nCurrConnId);
+  EXPECT_EQ((std::vector<std::string>{"Plugin223_ConnId('" + id +
+                                      "','poll@velmora.example',5,9,12)"}),
+            testing_server::CallsFor(id));
+  // The server took the report: the ids agree now and nothing more is sent.
+  EXPECT_EQ(1, PollMarketStatus(g));
+  EXPECT_EQ(1u, testing_server::CallsFor(id).size());
+}
+
+}  // namespace
