@@ -11,9 +11,11 @@
 #include "db/session.h"
 #include "db/settings.h"
 #include "lifecycle/conn_state.h"
+#include "lifecycle/lifecycle.h"
 #include "lifecycle/status.h"
 #include "plugin/app.h"
 #include "plugin/identity.h"
+#include "realtime/realtime_refresh.h"
 #include "realtime/realtime_table.h"
 
 int GetPluginInfo(PluginInfo* info) {
@@ -50,11 +52,18 @@ int GetQuotesEx(const char* ticker, int periodicity, int lastValid, int size, Qu
 RecentInfo* GetRecentInfo(const char* ticker) { return GetRecentInfoRecord(ticker); }
 
 int GetStatus(PluginStatus* status) {
-  if (status != nullptr) FillStatus(g_global, g_nConnState, status);
+  if (status == nullptr) return 1;
+  const int state = g_nConnState;
+  FillStatus(g_global, state, status);
+  // While connected, a status query also refreshes the real-time records.
+  if (state == CONN_CONNECTED && g_global.m_bAutoConnect != 0) GetRealtimeQuote(g_global);
   return 1;
 }
 
-int Notify(PluginNotification*) { return 1; }
+int Notify(PluginNotification* notification) {
+  if (notification != nullptr) HandleNotify(g_global, *notification);
+  return 1;
+}
 
 int Configure(const char*, InfoSite*) { return 1; }
 

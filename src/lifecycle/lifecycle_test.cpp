@@ -1,0 +1,199 @@
+// The connection lifecycle against the private server, with the window
+// system's clock driven by hand so that no test waits through an interval.
+#if !defined(_WIN32)
+#include "lifecycle/lifecycle.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "db/session.h"
+#include "lifecycle/conn_state.h"
+#include "platform/posix/window_system.h"
+#include "plugin/app.h"
+#include "testing/test_server.h"
+#include "ui/resource.h"
+
+namespace {
+
+class LifecycleTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(testing_server::Configured()) << "source scripts/dbserver env first";
+    id = std::string("life-") + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    Session(1, 0);
+    testing_server::AdminExec("Update NVMarket Set isMarketClosed=0,EOD=0");
+    window = window_system::CreateWindow();
+    testing_server::PointAt(g_global);
+    g_global.m_strClientId = id;
+    g_global.m_strEmail = "life@velmora.example";
+    g_global.m_bAutoConnect = 1;
+    g_global.m_nTradeInterval = 5;
+    g_nConnState = CONN_WAIT;
+    g_nRetriesLeft = 5;
+    workspace.nTimeBase = 86400;
+  }
+  void TearDown() override {
+    StopAllTimers(g_global);
+    DisconnectSession(g_global);
+    window_system::DestroyWindow(window);
+    window_system::Messages().clear();
+    g_global.m_strPollName1 = "NVMarket";
+    g_global.m_bAutoConnect = 0;
+    g_nConnState = CONN_WAIT;
+    g_nRetriesLeft = 5;
+    testing_server::AdminExec("Delete From NVSession Where ClientID='" + id + "'");
+    testing_server::AdminExec("Update NVMarket Set isMarketClosed=0,EOD=0");
+  }
+
+  void Session(int permit, int status) {
+    testing_server::AdminExec(
+        "Replace Into NVSession (ClientID,UserName,Email,LastConnID,CurrConnID,Permit,"
+        "SessionStatus) Values ('" + id + "','Life','life@velmora.example',0,4," +
+        std::to_string(permit) + "," + std::to_string(status) + ")");
+  }
+  void Notify(int reason, int menuChoice = 0) {
+    window_system::ScriptMenuChoice(menuChoice);
+    PluginNotification note{};
+    note.nReason = reason;
+    note.hMainWnd = window;
+    note.pWorkspace = &workspace;
+    HandleNotify(g_global, note);
+  }
+  // The interval of a timer on the window, or -1 when it is not running.
+  long Timer(uintptr_t timer) {
+    auto it = window_system::Timers().find({window, timer});
+    return it == window_system::Timers().end() ? -1 : static_cast<long>(it->second.interval);
+  }
+  size_t Posted() { return window_system::Messages().size(); }
+
+  WindowHandle window = nullptr;
+  Workspace workspace{};
+  std::string id;
+};
+
+TEST_F(LifecycleTest, WithoutAutoConnectTheLoadWaitsAndOffersConnectOnly) {
+  g_global.m_bAutoConnect = 0;
+  Notify(REASON_DATABASE_LOADED);
+  EXPECT_EQ(CONN_WAIT, g_nConnState);
+  EXPECT_EQ(1, workspace.nAllowMixedEODIntra);
+  EXPECT_TRUE(window_system::Timers().empty());
+  Notify(REASON_STATUS_RMBCLICK);
+  EXPECT_TRUE(window_system::LastMenu().connectEnabled);
+  EXPECT_FALSE(window_system::LastMenu().disconnectEnabled);
+  workspace.nTimeBase = 0;
+  Notify(REASON_DATABASE_LOADED);
+  EXPECT_EQ(0, workspace.nAllowMixedEODIntra);
+}
+
+TEST_F(LifecycleTest, ConnectedPollingMovesBetweenTheTimers) {
+  Notify(REASON_DATABASE_LOADED);
+  ASSERT_EQ(CONN_CONNECTED, g_nConnState);
+  EXPECT_EQ(0u, Posted());  // the notification path does not tell the host
+  EXPECT_EQ(5000, Timer(IDT_CONNECT));
+  window_system::Advance(4999);
+  EXPECT_EQ(5000, Timer(IDT_CONNECT));
+  window_system::Advance(1);
+  EXPECT_EQ(-1, Timer(IDT_CONNECT));
+  EXPECT_EQ(5000, Timer(IDT_TRADE));
+  EXPECT_EQ(1u, Posted());
+  EXPECT_EQ(WM_STREAMING_UPDATE, window_system::Messages().back().second);
+
+  testing_server::AdminExec("Update NVMarket Set EOD=1,isMarketClosed=1");
+  window_system::Advance(5000);
+  EXPECT_EQ(-1, Timer(IDT_TRADE));
+  EXPECT_EQ(30000, Timer(IDT_EOD));
+  EXPECT_EQ(1u, Posted());  // closed: refreshed but not told
+  testing_server::AdminExec("Update NVMarket Set EOD=0,isMarketClosed=0");
+  window_system::Advance(30000);
+  EXPECT_EQ(5000, Timer(IDT_TRADE));
+  EXPECT_EQ(-1, Timer(IDT_EOD));
+
+  TimerProc(window, 0x113, 4242, 0);  // not one of ours: nothing happens
+  EXPECT_EQ(CONN_CONNECTED, g_nConnState);
+  Notify(REASON_STATUS_RMBCLICK, ID_DISCONNECT);
+  EXPECT_FALSE(window_system::LastMenu().connectEnabled);
+  EXPECT_TRUE(window_system::LastMenu().disconnectEnabled);
+  EXPECT_EQ(CONN_DISCONNECTED, g_nConnState);
+  EXPECT_TRUE(window_system::Timers().empty());
+  EXPECT_EQ(nullptr, g_global.m_pDatabase);
+}
+
+TEST_F(LifecycleTest, LoadAndUnloadInOneNotificationEndsDisconnected) {
+  Notify(REASON_DATABASE_LOADED | REASON_DATABASE_UNLOADED);
+  EXPECT_EQ(CONN_DISCONNECTED, g_nConnState);
+  EXPECT_TRUE(window_system::Timers().empty());
+  EXPECT_EQ(nullptr, g_global.m_pDatabase);
+  EXPECT_EQ("Plugin223_Disconnect('" + id + "','life@velmora.example',0)",
+            testing_server::CallsFor(id).back());
+}
+
+TEST_F(LifecycleTest, RefusedSessionIsAnErrorWithNothingToChoose) {
+  Session(0, 0);
+  Notify(REASON_DATABASE_LOADED);
+  EXPECT_EQ(CONN_ERROR, g_nConnState);
+  EXPECT_EQ(nullptr, g_global.m_pDatabase);
+  Notify(REASON_STATUS_RMBCLICK, ID_CONNECT);
+  EXPECT_FALSE(window_system::LastMenu().connectEnabled);
+  EXPECT_FALSE(window_system::LastMenu().disconnectEnabled);
+  EXPECT_EQ(CONN_ERROR, g_nConnState);
+}
+
+TEST_F(LifecycleTest, AFailedOpenWaitsOnLoadAndDisconnectsOnTheCommand) {
+  g_global.m_strServerPort = "1";  // nothing listens there
+  Notify(REASON_DATABASE_LOADED);
+  EXPECT_EQ(CONN_WAIT, g_nConnState);
+  Notify(REASON_STATUS_RMBCLICK, ID_CONNECT);
+  EXPECT_EQ(CONN_DISCONNECTED, g_nConnState);
+  EXPECT_TRUE(window_system::Timers().empty());
+  testing_server::PointAt(g_global);
+  Notify(REASON_STATUS_RMBCLICK, ID_CONNECT);  // offered again, and it works
+  EXPECT_EQ(CONN_CONNECTED, g_nConnState);
+  EXPECT_EQ(1u, Posted());  // the command path tells the host at once
+}
+
+TEST_F(LifecycleTest, AnInvalidSessionInAPollDisconnects) {
+  Notify(REASON_DATABASE_LOADED);
+  Session(1, 6);
+  window_system::Advance(5000);
+  EXPECT_EQ(CONN_DISCONNECTED, g_nConnState);
+  EXPECT_TRUE(window_system::Timers().empty());
+  EXPECT_EQ("Plugin223_Disconnect('" + id + "','life@velmora.example',6)",
+            testing_server::CallsFor(id).back());
+}
+
+TEST_F(LifecycleTest, DatabaseErrorsRetryFourTimesQuicklyThenSlowlyOrNotAtAll) {
+  for (int autoConnect : {1, 0}) {
+    g_global.m_bAutoConnect = 1;
+    Notify(REASON_DATABASE_LOADED);
+    ASSERT_EQ(CONN_CONNECTED, g_nConnState);
+    g_global.m_bAutoConnect = autoConnect;
+    g_global.m_strPollName1 = "NoSuchTable";  // every poll now fails
+    window_system::Advance(5000);
+    for (int retry = 1; retry <= 4; ++retry) {
+      EXPECT_EQ(CONN_DOWN, g_nConnState);
+      EXPECT_EQ(10000, Timer(IDT_CONNECT)) << "retry " << retry;
+      if (retry < 4) window_system::Advance(10000);
+    }
+    window_system::Advance(10000);  // the fifth error in a row
+    if (autoConnect) {
+      EXPECT_EQ(CONN_DOWN, g_nConnState);
+      EXPECT_EQ(30000, Timer(IDT_CONNECT));
+      EXPECT_EQ(5, g_nRetriesLeft);
+      g_global.m_strPollName1 = "NVMarket";  // the server is fine again
+      window_system::Advance(30000);
+      EXPECT_EQ(CONN_CONNECTED, g_nConnState);
+      EXPECT_EQ(5000, Timer(IDT_TRADE));
+    } else {
+      EXPECT_EQ(CONN_DISCONNECTED, g_nConnState);
+      EXPECT_TRUE(window_system::Timers().empty());
+    }
+    StopAllTimers(g_global);
+    DisconnectSession(g_global);
+    g_global.m_strPollName1 = "NVMarket";
+    g_nRetriesLeft = 5;
+  }
+}
+
+}  // namespace
+#endif

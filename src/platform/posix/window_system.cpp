@@ -1,0 +1,104 @@
+#include "platform/posix/window_system.h"
+
+#include <vector>
+
+namespace window_system {
+
+namespace {
+
+struct State {
+  std::set<WindowHandle> windows;
+  std::map<std::pair<WindowHandle, uintptr_t>, Timer> timers;
+  std::deque<std::pair<WindowHandle, unsigned>> messages;
+  uint64_t now = 0;
+  uintptr_t nextWindow = 0x1000;
+  int menuChoice = 0;
+  MenuShown lastMenu{};
+};
+
+State& S() {
+  static State state;
+  return state;
+}
+
+}  // namespace
+
+WindowHandle CreateWindow() {
+  WindowHandle window = reinterpret_cast<WindowHandle>(S().nextWindow);
+  S().nextWindow += 0x10;
+  S().windows.insert(window);
+  return window;
+}
+
+void DestroyWindow(WindowHandle window) {
+  S().windows.erase(window);
+  for (auto it = S().timers.begin(); it != S().timers.end();)
+    it = it->first.first == window ? S().timers.erase(it) : std::next(it);
+}
+
+uint64_t Now() { return S().now; }
+
+void Advance(uint64_t milliseconds) {
+  const uint64_t end = S().now + milliseconds;
+  for (;;) {
+    // The earliest timer due by the end; a call-back may start or stop any.
+    auto next = S().timers.end();
+    for (auto it = S().timers.begin(); it != S().timers.end(); ++it)
+      if (it->second.due <= end && (next == S().timers.end() || it->second.due < next->second.due))
+        next = it;
+    if (next == S().timers.end()) break;
+    S().now = next->second.due;
+    next->second.due += next->second.interval > 0 ? next->second.interval : 1;
+    auto [window, id] = next->first;
+    platform::TimerCallback callback = next->second.callback;
+    callback(window, 0x0113 /* WM_TIMER */, id, static_cast<uint32_t>(S().now));
+  }
+  S().now = end;
+}
+
+const std::map<std::pair<WindowHandle, uintptr_t>, Timer>& Timers() { return S().timers; }
+
+std::deque<std::pair<WindowHandle, unsigned>>& Messages() { return S().messages; }
+
+void ScriptMenuChoice(int command) { S().menuChoice = command; }
+
+const MenuShown& LastMenu() { return S().lastMenu; }
+
+}  // namespace window_system
+
+namespace platform {
+
+using window_system::S;
+
+uintptr_t StartTimer(WindowHandle window, uintptr_t id, unsigned milliseconds,
+                     TimerCallback callback) {
+  if (S().windows.count(window) == 0 || callback == nullptr) return 0;
+  S().timers[{window, id}] = window_system::Timer{milliseconds, S().now + milliseconds, callback};
+  return id;
+}
+
+bool StopTimer(WindowHandle window, uintptr_t id) { return S().timers.erase({window, id}) > 0; }
+
+bool PostToWindow(WindowHandle window, unsigned message) {
+  if (S().windows.count(window) == 0) return false;
+  S().messages.emplace_back(window, message);
+  return true;
+}
+
+void CursorPosition(int* x, int* y) {
+  *x = 640;
+  *y = 1000;
+}
+
+int TrackStatusMenu(WindowHandle owner, int x, int y, bool connectEnabled,
+                    bool disconnectEnabled) {
+  S().lastMenu = window_system::MenuShown{x - 5, y, connectEnabled, disconnectEnabled};
+  if (S().windows.count(owner) == 0) return 0;
+  int choice = S().menuChoice;
+  S().menuChoice = 0;
+  // A grayed command cannot be chosen.
+  if ((choice == 32771 && !connectEnabled) || (choice == 32772 && !disconnectEnabled)) return 0;
+  return choice;
+}
+
+}  // namespace platform

@@ -1,0 +1,47 @@
+// The Linux stand-in for the Windows window services: windows the host
+// creates, timers keyed by window and id with a call-back, a posted-message
+// queue, a popup menu whose choice the host scripts, and a millisecond clock
+// that only moves when the host (in real time) or a test (by hand) moves it.
+// Everything runs on the one thread that pumps it.
+#ifndef VELMORA_PLATFORM_POSIX_WINDOW_SYSTEM_H_
+#define VELMORA_PLATFORM_POSIX_WINDOW_SYSTEM_H_
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <set>
+#include <utility>
+
+#include "platform/window.h"
+
+namespace window_system {
+
+struct Timer {
+  unsigned interval;
+  uint64_t due;
+  platform::TimerCallback callback;
+};
+
+struct MenuShown {
+  int x, y;
+  bool connectEnabled, disconnectEnabled;
+};
+
+WindowHandle CreateWindow();
+void DestroyWindow(WindowHandle window);
+
+uint64_t Now();
+// Moves the clock and runs every timer that falls due, in time order.
+void Advance(uint64_t milliseconds);
+
+const std::map<std::pair<WindowHandle, uintptr_t>, Timer>& Timers();
+// Posted messages not yet taken, oldest first.
+std::deque<std::pair<WindowHandle, unsigned>>& Messages();
+
+// The command the next popup menu returns (0: dismissed), and what it showed.
+void ScriptMenuChoice(int command);
+const MenuShown& LastMenu();
+
+}  // namespace window_system
+
+#endif  // VELMORA_PLATFORM_POSIX_WINDOW_SYSTEM_H_
