@@ -6,7 +6,7 @@ Goes through unixODBC (libodbc.so.2) and the driver registered as
 account unless told otherwise. Server settings come from the environment
 that `scripts/dbserver env` prints.
 
-  odbc_query.py [--user U --password P] [--types SPEC] STATEMENT
+  odbc_query.py [--user U --password P] [--types LETTERS] STATEMENT
 
 Prints the result's column names on the first line, then one line per row,
 values separated by tabs (NULL for a database NULL). A statement without a

@@ -76,12 +76,12 @@ doc_columns() {
 # Fills a template printf-style after checking that it holds exactly the
 # placeholders given and no other '%'.
 fill() {
-    local tpl="$1" spec="$2"; shift 2
+    local tpl="$1" kinds="$2"; shift 2
     local found rest
     found="$(grep -o '%[sd]' <<<"$tpl" | tr -d '%\n')"
     rest="${tpl//%s/}"; rest="${rest//%d/}"
-    if [ "$found" != "$spec" ] || [[ "$rest" == *%* ]]; then
-        echo "BAD-TEMPLATE placeholders '$found', expected '$spec'"
+    if [ "$found" != "$kinds" ] || [[ "$rest" == *%* ]]; then
+        echo "BAD-TEMPLATE placeholders '$found', expected '$kinds'"
         return 1
     fi
     # shellcheck disable=SC2059
@@ -161,13 +161,13 @@ else fail "access outside the grants must be refused" "${wrong[@]}"; fi
 check "the refused statements changed no table" "$sum_before" "$(asql "CHECKSUM TABLE $(tr ' ' ',' <<<"$ALL_TABLES")")"
 
 echo "== statements of STATEMENTS.md, as the plug-in's account"
-# name, placeholder spec, expected columns ("" for a call), arguments...
+# name, placeholder kinds, expected columns ("" for a call), arguments...
 run_doc() {
-    local name="$1" spec="$2" want="$3"; shift 3
+    local name="$1" kinds="$2" want="$3"; shift 3
     local tpl sql
     tpl="$(template "$name")"
     if [ -z "$tpl" ]; then fail "$name: no template in STATEMENTS.md"; return; fi
-    if ! sql="$(fill "$tpl" "$spec" "$@")"; then fail "$name: $sql" "$tpl"; return; fi
+    if ! sql="$(fill "$tpl" "$kinds" "$@")"; then fail "$name: $sql" "$tpl"; return; fi
     q "$sql" ${TYPES:+--types "$TYPES"}
     if [ "$RC" -ne 0 ]; then fail "$name runs" "$sql" "$ERR"; return; fi
     if [ -n "$want" ]; then
@@ -267,7 +267,7 @@ runs="$(tail -n +2 <<<"$OUT" | cut -f2 | uniq | sort | uniq -d)"
 check "directory-sectors: each sector's industries form one run" "" "$runs"
 
 echo "== index use of the bar statements"
-explain() { # name, spec, args...: sets the EXPLAIN row as type|key|Extra
+explain() { # name, kinds, args...: sets the EXPLAIN row as type|key|Extra
     local sql
     sql="$(fill "$(template "$1")" "$2" "${@:3}")"
     q "EXPLAIN $sql"
