@@ -7,6 +7,7 @@
 #include "host/commands.h"
 #include "host/host_session.h"
 #include "host/report.h"
+#include "src/platform/window.h"
 
 namespace {
 
@@ -34,6 +35,32 @@ int Demo(HostSession& session, const HostOptions&, const std::vector<std::string
   const RecentInfo* again = session.api.GetRecentInfo("BBCA");
   std::printf("GetRecentInfo(BBCA) again -> %p (same record, never moved)\n",
               static_cast<const void*>(again));
+
+  std::printf("\n== Connection (the database was loaded at start)\n");
+  PrintStatus(session, false);
+  std::printf("\n== Polling: the host's message loop runs for 12 seconds\n");
+  static int updates = 0;
+  platform::PumpMessages(12000, [](unsigned message) {
+    if (message == 0x0400 + 13000) ++updates;
+  });
+  std::printf("streaming updates posted to the host: %d\n", updates);
+  for (const char* ticker : {"BBCA", "TLKM", "ASII", "BBRI", "UNVR"})
+    PrintRecord(session.api.GetRecentInfo(ticker), false);
+
+  std::printf("\n== Daily bars of BBCA\n");
+  std::vector<Quotation> bars(5000);
+  int count = session.api.GetQuotesEx("BBCA", 86400, -1, static_cast<int>(bars.size()),
+                                      bars.data(), nullptr);
+  std::printf("GetQuotesEx(BBCA, daily) -> %d bars", count);
+  if (count > 0) {
+    auto date = [](const Quotation& q) {
+      return std::to_string(q.DateTimeHigh >> 20) + "-" + std::to_string((q.DateTimeHigh >> 16) & 15) +
+             "-" + std::to_string((q.DateTimeHigh >> 11) & 31);
+    };
+    std::printf(", %s .. %s, last close %.2f", date(bars[0]).c_str(),
+                date(bars[count - 1]).c_str(), static_cast<double>(bars[count - 1].Close));
+  }
+  std::printf("\n");
   return 0;
 }
 

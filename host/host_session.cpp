@@ -1,9 +1,6 @@
 #include "host/host_session.h"
 
-namespace {
-// Stands in for the host's main window until the window system gives one.
-char g_mainWindow;
-}  // namespace
+#include "src/platform/window.h"
 
 bool HostSession::Start(const std::string& pluginPath, std::string* error) {
   if (!api.Load(pluginPath, error)) return false;
@@ -12,7 +9,7 @@ bool HostSession::Start(const std::string& pluginPath, std::string* error) {
   api.Init();
   site.nStructSize = sizeof site;
   api.SetSiteInterface(&site);
-  mainWindow = &g_mainWindow;
+  mainWindow = platform::CreateHostWindow();
   return true;
 }
 
@@ -42,5 +39,7 @@ void HostSession::Stop() {
   }
   api.Release();
   api.Unload();
+  platform::DestroyHostWindow(mainWindow);
+  mainWindow = nullptr;
   m_started = false;
 }

@@ -8,5 +8,6 @@ class HostSession;
 
 void PrintInfo(HostSession& session, bool json);
 void PrintRecord(const RecentInfo* record, bool json);
+void PrintStatus(HostSession& session, bool json);
 
 #endif  // VELMORA_HOST_REPORT_H_

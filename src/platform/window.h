@@ -28,6 +28,13 @@ void CursorPosition(int* x, int* y);
 int TrackStatusMenu(WindowHandle owner, int x, int y, bool connectEnabled,
                     bool disconnectEnabled);
 
+// For the stand-in host: its main window, and its message loop run for a
+// while (timers fire, posted messages are taken; each taken message is
+// passed to `onMessage`).
+WindowHandle CreateHostWindow();
+void DestroyHostWindow(WindowHandle window);
+void PumpMessages(unsigned milliseconds, void (*onMessage)(unsigned message));
+
 }  // namespace platform
 
 #endif  // VELMORA_PLATFORM_WINDOW_H_

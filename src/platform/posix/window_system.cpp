@@ -102,3 +102,35 @@ int TrackStatusMenu(WindowHandle owner, int x, int y, bool connectEnabled,
 }
 
 }  // namespace platform
+
+#include <chrono>
+#include <thread>
+
+namespace platform {
+
+WindowHandle CreateHostWindow() { return window_system::CreateWindow(); }
+
+void DestroyHostWindow(WindowHandle window) { window_system::DestroyWindow(window); }
+
+void PumpMessages(unsigned milliseconds, void (*onMessage)(unsigned message)) {
+  // Real time for the host: the clock moves as the wall clock does.
+  const auto start = std::chrono::steady_clock::now();
+  uint64_t done = 0;
+  for (;;) {
+    while (!S().messages.empty()) {
+      unsigned message = S().messages.front().second;
+      S().messages.pop_front();
+      if (onMessage != nullptr) onMessage(message);
+    }
+    if (done >= milliseconds) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    uint64_t elapsed = static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                 std::chrono::steady_clock::now() - start)
+                                                 .count());
+    if (elapsed > milliseconds) elapsed = milliseconds;
+    window_system::Advance(elapsed - done);
+    done = elapsed;
+  }
+}
+
+}  // namespace platform

@@ -49,3 +49,28 @@ int TrackStatusMenu(WindowHandle owner, int x, int y, bool connectEnabled,
 }
 
 }  // namespace platform
+
+namespace platform {
+
+WindowHandle CreateHostWindow() {
+  return CreateWindowExA(0, "STATIC", "velmora-host", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
+                         nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+}
+
+void DestroyHostWindow(WindowHandle window) { DestroyWindow(static_cast<HWND>(window)); }
+
+void PumpMessages(unsigned milliseconds, void (*onMessage)(unsigned message)) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message >= WM_USER && onMessage != nullptr) onMessage(msg.message);
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+    if (GetTickCount() - start >= milliseconds) break;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+}
+
+}  // namespace platform
