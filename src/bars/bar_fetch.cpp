@@ -195,9 +195,8 @@ int FetchBars(CGlobal& g, std::vector<Quotation>& fetched, const std::string& ti
           daily ? PackBarTime(date.year, date.month, date.day, 0, 0, 0)
                 : PackBarTime(date.year, date.month, date.day, date.hour, date.minute, date.second);
 
-      if (!daily && !fetched.empty() && stamp <= lastAdded) {
-        // Repeated intraday rows: the last one wins.
-        Quotation& bar = fetched.back();
+      // The row's values, and the carried ones, into a bar.
+      auto fillValues = [&](Quotation& bar) {
         bar.Close = number[BAR_CLOSE];
         bar.Open = number[BAR_OPEN];
         bar.High = number[BAR_HIGH];
@@ -206,19 +205,16 @@ int FetchBars(CGlobal& g, std::vector<Quotation>& fetched, const std::string& ti
         bar.OpenInterest = openInterest;
         bar.Aux1 = aux1;
         bar.Aux2 = aux2;
+      };
+      if (!daily && !fetched.empty() && stamp <= lastAdded) {
+        // Repeated intraday rows: the last one wins.
+        fillValues(fetched.back());
         adjuster.Overwritten(fetched.size() - 1);
       } else {
         Quotation bar{};
         const bool endOfDay = daily || (date.hour == 23 && date.minute == 59 && date.second == 59);
         bar.DateTime = endOfDay ? EodMarker(stamp) : stamp;
-        bar.Close = number[BAR_CLOSE];
-        bar.Open = number[BAR_OPEN];
-        bar.High = number[BAR_HIGH];
-        bar.Low = number[BAR_LOW];
-        bar.Volume = number[BAR_VOLUME];
-        bar.OpenInterest = openInterest;
-        bar.Aux1 = aux1;
-        bar.Aux2 = aux2;
+        fillValues(bar);
         fetched.push_back(bar);
         lastAdded = stamp;
         if (number[BAR_ADJCLOSE] > 0.0f)
