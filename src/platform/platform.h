@@ -24,6 +24,8 @@ const char* PlatformBits();
 // A modal message box owned by no window; style as Windows' MB_* bits
 // (0x30: exclamation icon, OK button). Returns the button chosen.
 int ShowMessageBox(const std::string& text, unsigned style);
+// The text of the last message box shown, for tests and the stand-in host.
+const std::string& LastMessageBoxText();
 
 // The wait cursor, shown for the life of the object.
 class WaitCursor {

@@ -6,7 +6,14 @@
 
 namespace platform {
 
+namespace {
+std::string g_lastMessageBox;
+}  // namespace
+
+const std::string& LastMessageBoxText() { return g_lastMessageBox; }
+
 int ShowMessageBox(const std::string& text, unsigned /*style*/) {
+  g_lastMessageBox = text;
   std::fprintf(stderr, "[message box] %s\n", text.c_str());
   return 1;  // IDOK
 }

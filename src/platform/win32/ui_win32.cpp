@@ -4,7 +4,14 @@
 
 namespace platform {
 
+namespace {
+std::string g_lastMessageBox;
+}  // namespace
+
+const std::string& LastMessageBoxText() { return g_lastMessageBox; }
+
 int ShowMessageBox(const std::string& text, unsigned style) {
+  g_lastMessageBox = text;
   return MessageBoxA(nullptr, text.c_str(), "Velmora", style);
 }
 

@@ -1,0 +1,133 @@
+// Opening the database and reading the server's configuration, against the
+// private server.
+#include "db/server_config.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+
+#include "db/connection.h"
+#include "db/database.h"
+#include "platform/platform.h"
+#include "plugin/global.h"
+#include "testing/test_server.h"
+
+#if !defined(_WIN32)
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+class ServerConfigTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(testing_server::Configured()) << "source scripts/dbserver env first";
+    testing_server::AdminExec("Drop Table If Exists NVConfigSaved");
+    testing_server::AdminExec("Create Table NVConfigSaved As Select * From NVConfig");
+    testing_server::PointAt(g);
+  }
+  void TearDown() override {
+    delete g.m_pDatabase;
+    g.m_pDatabase = nullptr;
+    testing_server::AdminExec("Delete From NVConfig");
+    testing_server::AdminExec("Insert Into NVConfig Select * From NVConfigSaved");
+    testing_server::AdminExec("Drop Table NVConfigSaved");
+  }
+  void Config(const std::string& eod, const std::string& intraday, const std::string& trade,
+              const std::string& eodInterval) {
+    testing_server::AdminExec("Update NVConfig Set Backfill_EOD=" + eod +
+                              ",Backfill_Intraday=" + intraday + ",TimerEventTrade=" + trade +
+                              ",TimerEventEOD=" + eodInterval);
+  }
+  CGlobal g;
+};
+
+TEST_F(ServerConfigTest, IntervalsOnlyGrowAndDatesAreTakenWhole) {
+  Config("'2015-03-07 10:11:12'", "'2024-01-02'", "3", "20");
+  OpenDatabase(g);
+  ASSERT_NE(nullptr, g.m_pDatabase);
+  EXPECT_EQ(5, g.m_nTradeInterval);
+  EXPECT_EQ(30, g.m_nEodInterval);
+  EXPECT_EQ(20150307, g.m_nBackfillEod);
+  EXPECT_EQ("2015-03-07", g.m_strBackfillEod);
+  EXPECT_EQ(20240102, g.m_nBackfillIntraday);
+  EXPECT_EQ("2024-01-02", g.m_strBackfillIntraday);
+
+  Config("'2016-11-30'", "NULL", "12", "45.9");
+  OpenDatabase(g);
+  EXPECT_EQ(12, g.m_nTradeInterval);
+  EXPECT_EQ(45, g.m_nEodInterval);
+  EXPECT_EQ(20161130, g.m_nBackfillEod);
+  EXPECT_EQ(20240102, g.m_nBackfillIntraday);  // NULL keeps what was there
+
+  Config("NULL", "NULL", "8", "NULL");
+  OpenDatabase(g);
+  EXPECT_EQ(12, g.m_nTradeInterval);
+  EXPECT_EQ(45, g.m_nEodInterval);
+  EXPECT_EQ("2016-11-30", g.m_strBackfillEod);
+
+  CGlobal fresh;
+  testing_server::PointAt(fresh);
+  Config("NULL", "NULL", "7.9", "NULL");
+  OpenDatabase(fresh);
+  EXPECT_EQ(7, fresh.m_nTradeInterval);
+  testing_server::AdminExec("Delete From NVConfig");  // no row: nothing changes
+  OpenDatabase(fresh);
+  EXPECT_EQ(7, fresh.m_nTradeInterval);
+  EXPECT_EQ(0, fresh.m_nBackfillEod);
+  EXPECT_EQ("", fresh.m_strBackfillEod);
+  delete fresh.m_pDatabase;
+  fresh.m_pDatabase = nullptr;
+}
+
+TEST_F(ServerConfigTest, AnUnreadableConfigurationDiscardsTheConnection) {
+  testing_server::AdminExec("Rename Table NVConfig To NVConfigAway");
+  OpenDatabase(g);
+  testing_server::AdminExec("Rename Table NVConfigAway To NVConfig");
+  EXPECT_EQ(nullptr, g.m_pDatabase);
+  EXPECT_EQ("#-1:Can't connect to server on '" + g.m_strServerAddress + "' !.",
+            platform::LastMessageBoxText());
+}
+
+TEST_F(ServerConfigTest, NothingListeningFailsWithTheAddressInTheMessage) {
+  g.m_strServerAddress = "127.0.0.1";
+  g.m_strServerPort = "1";
+  BuildConnectString(g);
+  OpenDatabase(g);
+  EXPECT_EQ(nullptr, g.m_pDatabase);
+  EXPECT_EQ("#-1:Can't connect to server on '127.0.0.1' !.", platform::LastMessageBoxText());
+
+  g.m_strConnect.clear();  // an empty connection string does nothing at all
+  OpenDatabase(g);
+  EXPECT_EQ(nullptr, g.m_pDatabase);
+}
+
+#if !defined(_WIN32)
+TEST_F(ServerConfigTest, AListenerThatNeverAnswersIsGivenUpWithinTheBound) {
+  int listener = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(0, bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address));
+  ASSERT_EQ(0, listen(listener, 4));  // accepted by the kernel, never answered
+  socklen_t length = sizeof address;
+  getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+  g.m_strServerAddress = "127.0.0.1";
+  g.m_strServerPort = std::to_string(ntohs(address.sin_port));
+  BuildConnectString(g);
+  auto start = std::chrono::steady_clock::now();
+  OpenDatabase(g);
+  double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  close(listener);
+  std::printf("open against a silent listener gave up after %.1f s\n", seconds);
+  EXPECT_EQ(nullptr, g.m_pDatabase);
+  EXPECT_LT(seconds, 20.0);
+  EXPECT_EQ(0u, platform::LastMessageBoxText().find("#-1:Can't connect to server on"));
+}
+#endif
+
+}  // namespace
