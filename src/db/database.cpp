@@ -134,8 +134,10 @@ bool CSRecordset::Open(int openType, const std::string& sql, unsigned options) {
     return false;
   m_hstmt = stmt;
   try {
-    SQLSetStmtAttr(stmt, SQL_ATTR_CURSOR_TYPE,
-                   reinterpret_cast<SQLPOINTER>(SQL_CURSOR_FORWARD_ONLY), 0);
+    // Forward-only is the ODBC default cursor, so no statement attribute is
+    // set: with MariaDB Connector/ODBC 3.1 and automatic reconnection, a
+    // statement attribute set after the connection was lost crashes the
+    // driver in SQLExecDirect.
     SQLRETURN rc = SQLExecDirect(
         stmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(m_strSQL.c_str())), SQL_NTS);
     if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) ThrowDBException(rc);
