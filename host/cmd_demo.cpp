@@ -39,11 +39,8 @@ int Demo(HostSession& session, const HostOptions&, const std::vector<std::string
   std::printf("\n== Connection (the database was loaded at start)\n");
   PrintStatus(session, false);
   std::printf("\n== Polling: the host's message loop runs for 12 seconds\n");
-  static int updates = 0;
-  platform::PumpMessages(12000, [](unsigned message) {
-    if (message == 0x0400 + 13000) ++updates;
-  });
-  std::printf("streaming updates posted to the host: %d\n", updates);
+  session.Pump(12000);
+  std::printf("streaming updates posted to the host: %d\n", session.streamingUpdates);
   for (const char* ticker : {"BBCA", "TLKM", "ASII", "BBRI", "UNVR"})
     PrintRecord(session.api.GetRecentInfo(ticker), false);
 

@@ -8,7 +8,7 @@
 #include "host/host_session.h"
 #include "host/report.h"
 
-void PrintStatus(HostSession& session, bool json) {
+std::string StatusText(HostSession& session, bool json) {
   PluginStatus status{};
   status.nStructSize = sizeof status;
   session.api.GetStatus(&status);
@@ -21,17 +21,22 @@ void PrintStatus(HostSession& session, bool json) {
     else
       longText += *p;
   }
+  const unsigned colour = status.clrStatusColor;
+  char head[160];
   if (json) {
-    std::printf("{\"short\":\"%s\",\"code\":%d,\"colour\":\"#%02X%02X%02X\",\"long\":\"%s\"}\n",
-                status.szShortMessage, status.nStatusCode, status.clrStatusColor & 0xFF,
-                (status.clrStatusColor >> 8) & 0xFF, (status.clrStatusColor >> 16) & 0xFF,
-                longText.c_str());
-    return;
+    std::snprintf(head, sizeof head, "{\"short\":\"%s\",\"code\":%d,\"colour\":\"#%02X%02X%02X\",",
+                  status.szShortMessage, status.nStatusCode, colour & 0xFF, (colour >> 8) & 0xFF,
+                  (colour >> 16) & 0xFF);
+    return head + ("\"long\":\"" + longText + "\"}\n");
   }
-  std::printf("Status:        %s (colour #%02X%02X%02X, code 0x%08X)\n               %s\n",
-              status.szShortMessage, status.clrStatusColor & 0xFF,
-              (status.clrStatusColor >> 8) & 0xFF, (status.clrStatusColor >> 16) & 0xFF,
-              static_cast<unsigned>(status.nStatusCode), longText.c_str());
+  std::snprintf(head, sizeof head, "Status:        %s (colour #%02X%02X%02X, code 0x%08X)\n",
+                status.szShortMessage, colour & 0xFF, (colour >> 8) & 0xFF,
+                (colour >> 16) & 0xFF, static_cast<unsigned>(status.nStatusCode));
+  return head + ("               " + longText + "\n");
+}
+
+void PrintStatus(HostSession& session, bool json) {
+  std::printf("%s", StatusText(session, json).c_str());
 }
 
 namespace {

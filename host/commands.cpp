@@ -30,12 +30,25 @@ std::string CommandUsage() {
   return text;
 }
 
+namespace {
+
+const Command* Find(const std::string& name) {
+  auto found = Commands().find(name);
+  if (found != Commands().end()) return &found->second;
+  std::fprintf(stderr, "velmora-host: unknown command '%s' (try --help)\n", name.c_str());
+  return nullptr;
+}
+
+}  // namespace
+
+int RunInSession(HostSession& session, const HostOptions& options,
+                 const std::vector<std::string>& args) {
+  const Command* command = Find(args[0]);
+  return command != nullptr ? command->function(session, options, args) : 2;
+}
+
 int RunCommand(const HostOptions& options, const std::vector<std::string>& args) {
-  auto found = Commands().find(args[0]);
-  if (found == Commands().end()) {
-    std::fprintf(stderr, "velmora-host: unknown command '%s' (try --help)\n", args[0].c_str());
-    return 2;
-  }
+  if (Find(args[0]) == nullptr) return 2;
   HostSession session;
   std::string error;
   if (!session.Start(options.pluginPath, &error)) {
@@ -43,7 +56,7 @@ int RunCommand(const HostOptions& options, const std::vector<std::string>& args)
     return 1;
   }
   session.LoadDatabase();
-  int code = found->second.function(session, options, args);
+  int code = RunInSession(session, options, args);
   session.Stop();
   return code;
 }

@@ -26,6 +26,10 @@ struct CommandRegistration {
 // Runs one command in its own host session; returns the process exit code.
 int RunCommand(const HostOptions& options, const std::vector<std::string>& args);
 
+// Runs one command inside a session that is already open (for scripts).
+int RunInSession(HostSession& session, const HostOptions& options,
+                 const std::vector<std::string>& args);
+
 // One line per command, for --help.
 std::string CommandUsage();
 

@@ -1,6 +1,27 @@
 #include "host/host_session.h"
 
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+
+#include "host/report.h"
+#include "src/lifecycle/lifecycle.h"
 #include "src/platform/window.h"
+
+long long SteadyNs() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+unsigned MillisecondsSince(long long startNs) {
+  return static_cast<unsigned>((SteadyNs() - startNs) / 1000000);
+}
+
+namespace {
+// The message loop's call-back has no context; one session runs at a time.
+HostSession* g_pumping = nullptr;
+}  // namespace
 
 bool HostSession::Start(const std::string& pluginPath, std::string* error) {
   if (!api.Load(pluginPath, error)) return false;
@@ -22,7 +43,9 @@ void HostSession::LoadDatabase() {
   note.pszDatabasePath = "velmora-host";
   note.hMainWnd = mainWindow;
   note.pWorkspace = &workspace;
+  const long long start = SteadyNs();
   api.Notify(&note);
+  NoteBlock(MillisecondsSince(start), "Notify (database loaded)");
   m_loaded = true;
 }
 
@@ -42,4 +65,39 @@ void HostSession::Stop() {
   platform::DestroyHostWindow(mainWindow);
   mainWindow = nullptr;
   m_started = false;
+}
+
+void HostSession::NoteBlock(unsigned milliseconds, const std::string& what) {
+  if (milliseconds < longestBlockMs) return;
+  longestBlockMs = milliseconds;
+  longestBlockWhat = what;
+}
+
+void HostSession::ShowStatusIfChanged() {
+  const long long start = SteadyNs();
+  std::string text = StatusText(*this, false);
+  NoteBlock(MillisecondsSince(start), "GetStatus");
+  if (!showStatusChanges || text == m_shownStatus) return;
+  m_shownStatus = text;
+  std::printf("%s", text.c_str());
+  std::fflush(stdout);
+}
+
+void HostSession::Pump(unsigned milliseconds) {
+  // Slices of a second: the host's status area asks for the status about
+  // that often.
+  g_pumping = this;
+  for (unsigned done = 0; done < milliseconds;) {
+    const unsigned slice = std::min(milliseconds - done, 1000u);
+    const long long start = SteadyNs();
+    NoteBlock(platform::PumpMessages(slice,
+                                     [](unsigned message) {
+                                       if (message == WM_STREAMING_UPDATE && g_pumping)
+                                         ++g_pumping->streamingUpdates;
+                                     }),
+              "a timer");
+    done += std::max(slice, MillisecondsSince(start));
+    ShowStatusIfChanged();
+  }
+  g_pumping = nullptr;
 }

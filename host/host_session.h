@@ -16,15 +16,36 @@ class HostSession {
   // Notify with database unloaded, then Release and unload the library.
   void Stop();
 
+  // Runs the message loop for a while, as the host does between user
+  // actions: the plug-in's timers fire, its streaming updates are counted,
+  // and the status field is shown whenever it changes.
+  void Pump(unsigned milliseconds);
+  // Asks the plug-in for its status, as the host's status area does, and
+  // prints it when short text, colour, code or long text changed.
+  void ShowStatusIfChanged();
+  // Notes how long a call into the plug-in held the host's thread.
+  void NoteBlock(unsigned milliseconds, const std::string& what);
+
   PluginApi api;
   PluginInfo info{};
   Workspace workspace{};
   InfoSite site{};
   WindowHandle mainWindow = nullptr;
 
+  // Printing status changes is for sessions that follow the connection.
+  bool showStatusChanges = false;
+  unsigned longestBlockMs = 0;
+  std::string longestBlockWhat;
+  int streamingUpdates = 0;
+
  private:
   bool m_loaded = false;
   bool m_started = false;
+  std::string m_shownStatus;
 };
+
+// A steady clock in nanoseconds, and the milliseconds since a reading of it.
+long long SteadyNs();
+unsigned MillisecondsSince(long long startNs);
 
 #endif  // VELMORA_HOST_HOST_SESSION_H_

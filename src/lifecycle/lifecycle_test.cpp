@@ -53,7 +53,7 @@ class LifecycleTest : public ::testing::Test {
         std::to_string(permit) + "," + std::to_string(status) + ")");
   }
   void Notify(int reason, int menuChoice = 0) {
-    window_system::ScriptMenuChoice(menuChoice);
+    platform::ScriptMenuChoice(menuChoice);
     PluginNotification note{};
     note.nReason = reason;
     note.hMainWnd = window;

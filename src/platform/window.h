@@ -30,10 +30,22 @@ int TrackStatusMenu(WindowHandle owner, int x, int y, bool connectEnabled,
 
 // For the stand-in host: its main window, and its message loop run for a
 // while (timers fire, posted messages are taken; each taken message is
-// passed to `onMessage`).
+// passed to `onMessage`). Returns the longest time, in milliseconds, that
+// one timer call-back or message held the loop.
 WindowHandle CreateHostWindow();
 void DestroyHostWindow(WindowHandle window);
-void PumpMessages(unsigned milliseconds, void (*onMessage)(unsigned message));
+unsigned PumpMessages(unsigned milliseconds, void (*onMessage)(unsigned message));
+
+// For the stand-in host, which plays the user at the status-area menu: the
+// command the next menu shown will choose (0 dismisses it), and what the
+// last menu offered.
+struct MenuOffer {
+  bool shown;
+  bool connectEnabled;
+  bool disconnectEnabled;
+};
+void ScriptMenuChoice(int command);
+MenuOffer LastMenuOffer();
 
 }  // namespace platform
 

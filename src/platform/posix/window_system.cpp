@@ -60,8 +60,6 @@ const std::map<std::pair<WindowHandle, uintptr_t>, Timer>& Timers() { return S()
 
 std::deque<std::pair<WindowHandle, unsigned>>& Messages() { return S().messages; }
 
-void ScriptMenuChoice(int command) { S().menuChoice = command; }
-
 const MenuShown& LastMenu() { return S().lastMenu; }
 
 }  // namespace window_system
@@ -92,7 +90,7 @@ void CursorPosition(int* x, int* y) {
 
 int TrackStatusMenu(WindowHandle owner, int x, int y, bool connectEnabled,
                     bool disconnectEnabled) {
-  S().lastMenu = window_system::MenuShown{x - 5, y, connectEnabled, disconnectEnabled};
+  S().lastMenu = window_system::MenuShown{true, x - 5, y, connectEnabled, disconnectEnabled};
   if (S().windows.count(owner) == 0) return 0;
   int choice = S().menuChoice;
   S().menuChoice = 0;
@@ -101,8 +99,19 @@ int TrackStatusMenu(WindowHandle owner, int x, int y, bool connectEnabled,
   return choice;
 }
 
+void ScriptMenuChoice(int command) {
+  S().menuChoice = command;
+  S().lastMenu = window_system::MenuShown{};
+}
+
+MenuOffer LastMenuOffer() {
+  const window_system::MenuShown& menu = S().lastMenu;
+  return MenuOffer{menu.shown, menu.connectEnabled, menu.disconnectEnabled};
+}
+
 }  // namespace platform
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -112,10 +121,15 @@ WindowHandle CreateHostWindow() { return window_system::CreateWindow(); }
 
 void DestroyHostWindow(WindowHandle window) { window_system::DestroyWindow(window); }
 
-void PumpMessages(unsigned milliseconds, void (*onMessage)(unsigned message)) {
+unsigned PumpMessages(unsigned milliseconds, void (*onMessage)(unsigned message)) {
   // Real time for the host: the clock moves as the wall clock does.
-  const auto start = std::chrono::steady_clock::now();
-  uint64_t done = 0;
+  using Clock = std::chrono::steady_clock;
+  auto since = [](Clock::time_point from) {
+    return static_cast<uint64_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - from).count());
+  };
+  const auto start = Clock::now();
+  uint64_t done = 0, longest = 0;
   for (;;) {
     while (!S().messages.empty()) {
       unsigned message = S().messages.front().second;
@@ -124,13 +138,16 @@ void PumpMessages(unsigned milliseconds, void (*onMessage)(unsigned message)) {
     }
     if (done >= milliseconds) break;
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    uint64_t elapsed = static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                                 std::chrono::steady_clock::now() - start)
-                                                 .count());
-    if (elapsed > milliseconds) elapsed = milliseconds;
+    uint64_t elapsed = std::min<uint64_t>(since(start), milliseconds);
+    const auto before = Clock::now();
     window_system::Advance(elapsed - done);
-    done = elapsed;
+    longest = std::max(longest, since(before));
+    // The clock does not move on by the time a call-back took: the loop
+    // waited for it, as the host's thread would.
+    done = std::min<uint64_t>(since(start), milliseconds);
+    done = std::max(done, elapsed);
   }
+  return static_cast<unsigned>(longest);
 }
 
 }  // namespace platform

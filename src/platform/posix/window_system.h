@@ -23,6 +23,7 @@ struct Timer {
 };
 
 struct MenuShown {
+  bool shown;
   int x, y;
   bool connectEnabled, disconnectEnabled;
 };
@@ -38,8 +39,8 @@ const std::map<std::pair<WindowHandle, uintptr_t>, Timer>& Timers();
 // Posted messages not yet taken, oldest first.
 std::deque<std::pair<WindowHandle, unsigned>>& Messages();
 
-// The command the next popup menu returns (0: dismissed), and what it showed.
-void ScriptMenuChoice(int command);
+// What the last popup menu showed; platform::ScriptMenuChoice sets the
+// command the next one returns and forgets the last.
 const MenuShown& LastMenu();
 
 }  // namespace window_system
