@@ -1,0 +1,198 @@
+#!/usr/bin/env bash
+# The connection's life through the stand-in host, in real time, against the
+# private server: faults the server goes through while the plug-in is
+# connected (stopped and back before the retry, kept down past it, paused),
+# sessions the server refuses, and the same connect, tick and disconnect
+# under Wine with real window timers and the real popup menu.
+#
+# The host runs a script from standard input, fed a line at a time; after
+# each step the host echoes a mark, so every check reads exactly what the
+# host printed for that step. Each scenario prints the longest time a call
+# into the plug-in held the host's thread.
+#
+# Needs a running private server (scripts/dbserver start) and the builds.
+# Ends with "N passed, N failed".
+set -uo pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$ROOT"
+eval "$(scripts/dbserver env)" || { echo "0 passed, 1 failed"; exit 1; }
+ADMIN=server/velmora-admin
+HOST=build/linux/velmora-host
+CLIENT_ID=${VELMORA_CLIENT_ID:-velmora-ci}
+LOG=${SCENARIO_LOG:-.run/logs/scenarios.log}
+mkdir -p "$(dirname "$LOG")"
+: >"$LOG"
+
+PASS=0
+FAIL=0
+pass() { PASS=$((PASS + 1)); printf 'ok   %s\n' "$1"; }
+fail() { FAIL=$((FAIL + 1)); printf 'FAIL %s\n' "$1"; [ -z "${2:-}" ] || printf '%s\n' "$2" | sed 's/^/       /'; }
+expect() {  # description, text that must appear, output
+  if grep -qF -- "$2" <<<"$3"; then pass "$1"; else fail "$1" "wanted '$2' in:"$'\n'"$3"; fi
+}
+
+# A registry of our own for the Linux host: the private server, AutoConnect.
+export VELMORA_REGISTRY_DIR="$ROOT/.run/scenarios-registry"
+key="$VELMORA_REGISTRY_DIR/HKEY_CURRENT_USER/Software/ZUZ/Velmora/Velmora.reg"
+mkdir -p "$(dirname "$key")"
+printf '"ServerAddress"="%s"\n"ServerPort"="%s"\n"AutoConnect"=dword:00000001\n' \
+  "$VELMORA_DB_HOST" "$VELMORA_DB_PORT" >"$key"
+
+superuser() { mariadb --no-defaults --socket="$VELMORA_DB_SOCKET" -u "$(id -un)" -N -B -e "$1"; }
+plugin_connections() {
+  superuser "SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE USER='velmora_plugin'"
+}
+server_pid() { cat .run/db/mariadbd.pid; }
+session() { "$ADMIN" session "$CLIENT_ID" "$@" >/dev/null; }
+
+# The host in the background, its script and its output through two pipes.
+MARK=0
+PIPES=$(mktemp -d)
+trap 'rm -rf "$PIPES"' EXIT
+mkfifo "$PIPES/in" "$PIPES/out"
+host_start() {
+  "$HOST" run - <"$PIPES/in" >"$PIPES/out" 2>&1 &
+  HOST_PID=$!
+  exec {HIN}>"$PIPES/in" {HOUT}<"$PIPES/out"
+  STEP=""
+}
+host_send() { printf '%s\n' "$@" >&"$HIN"; }
+# Sends the lines, then waits (up to 90 s) until the host has done them;
+# what it printed meanwhile is in $STEP.
+host_do() {
+  MARK=$((MARK + 1))
+  host_send "$@" "echo mark-$MARK"
+  STEP=""
+  local line
+  while IFS= read -r -t 90 line <&"$HOUT"; do
+    printf '%s\n' "$line" >>"$LOG"
+    [ "$line" = "mark-$MARK" ] && return 0
+    STEP+="$line"$'\n'
+  done
+  STEP+="(the host stopped answering)"$'\n'
+  return 1
+}
+# Ends the script; $STEP gets the rest of the output. Checks the blocking
+# bound and that the plug-in left no connection open.
+host_end() {  # scenario name
+  exec {HIN}>&-
+  STEP=""
+  local line
+  while IFS= read -r -t 90 line <&"$HOUT"; do
+    printf '%s\n' "$line" >>"$LOG"
+    STEP+="$line"$'\n'
+  done
+  wait "$HOST_PID" 2>/dev/null
+  local rc=$? longest
+  exec {HOUT}<&-
+  longest=$(sed -n 's/^longest call into the plug-in: \([0-9]*\) ms.*/\1/p' <<<"$STEP")
+  echo "     $1: $(grep '^longest call' <<<"$STEP")"
+  if [ -n "$longest" ] && [ "$longest" -le 25000 ]; then
+    pass "$1: no call held the host's thread longer than 25 s"
+  else
+    fail "$1: the host ended without the bound kept (code $rc)" "$STEP"
+  fi
+  local open
+  open=$(plugin_connections)
+  if [ "$open" = 0 ]; then pass "$1: the plug-in left no connection open"
+  else fail "$1: $open connection(s) of the plug-in still open"; fi
+}
+
+echo "== server stopped and started again before the retry"
+host_start
+host_do "status"
+expect "connected at the host's start" "Status:        Conn (colour #00FF00" "$STEP"
+scripts/dbserver stop >/dev/null 2>&1
+host_do "wait 8"
+expect "the tick after the stop goes Down" "Status:        Down (colour #FF0000, code 0x30000000)" "$STEP"
+expect "Down says when it retries" "Plugin will try to reconnect in 10 seconds." "$STEP"
+scripts/dbserver start >/dev/null 2>&1
+host_do "wait 10"
+expect "the retry's poll succeeds: connected again, same host" "Status:        Conn" "$STEP"
+host_end "stopped and back"
+
+echo "== server kept down past the retry"
+host_start
+host_do "status"
+scripts/dbserver stop >/dev/null 2>&1
+host_do "wait 8"
+expect "the tick goes Down" "Status:        Down" "$STEP"
+host_do "wait 10"
+expect "the retry finds no connection: Disconnected" "Status:        Disc (colour #C000C0" "$STEP"
+host_do "menu"
+expect "Disconnected offers Connect only" "menu: Connect enabled, Disconnect grayed" "$STEP"
+scripts/dbserver start >/dev/null 2>&1
+host_do "connect"
+expect "the Connect command connects again once the server is back" "Status:        Conn" "$STEP"
+host_end "kept down"
+
+echo "== server paused (SIGSTOP) and resumed"
+host_start
+host_do "status"
+pid=$(server_pid)
+kill -STOP "$pid"
+host_do "wait 24"
+expect "a tick against the paused server gives up: Down" "Status:        Down" "$STEP"
+kill -CONT "$pid"
+host_do "wait 12"
+if ! grep -q "Status:        Conn" <<<"$STEP"; then
+  # The retry ran while the server was still paused: Disconnected, and the
+  # user's Connect brings it back.
+  expect "the retry after the pause ends Disconnected" "Status:        Disc" "$STEP"
+  host_do "connect"
+fi
+expect "connected again after SIGCONT" "Status:        Conn" "$STEP"
+host_end "paused"
+
+echo "== sessions the server refuses"
+session --permit 0
+host_start
+host_do "status"
+expect "a session without permission: Error" "Status:        Error (colour #800080" "$STEP"
+expect "Error says why" "Unable connect to server, " "$STEP"
+host_do "menu"
+expect "Error offers neither command" "menu: Connect grayed, Disconnect grayed" "$STEP"
+host_end "refused"
+session --permit 1 --last-conn 999 --curr-conn 998
+host_start
+host_do "status"
+expect "a session held elsewhere: Error" "Status:        Error (colour #800080" "$STEP"
+host_end "held elsewhere"
+session --permit 1 --last-conn 0 --curr-conn 1 --status 0
+calls=$("$ADMIN" calls | grep -c "Plugin223_Log('$CLIENT_ID'" || true)
+if [ "$calls" -ge 1 ]; then pass "the refusal was logged on the server ($calls log calls)"
+else fail "no Plugin223_Log call for $CLIENT_ID"; fi
+
+if [ -x build/win64/velmora-host.exe ] && [ -n "${WINEPREFIX:-}" ]; then
+  echo "== under Wine: real window timers and the real popup menu"
+  wkey='HKCU\Software\ZUZ\Velmora\Velmora'
+  wine reg add "$wkey" /v ServerAddress /t REG_SZ /d "$VELMORA_DB_HOST" /f >/dev/null 2>&1
+  wine reg add "$wkey" /v ServerPort /t REG_SZ /d "$VELMORA_DB_PORT" /f >/dev/null 2>&1
+  wine reg add "$wkey" /v AutoConnect /t REG_DWORD /d 1 /f >/dev/null 2>&1
+  guid=$(env -u VELMORA_CLIENT_ID wine build/win64/velmora-host.exe client-id 2>/dev/null | tr -d '\r')
+  script=$(mktemp)
+  printf '%s\n' menu "wait 7" disconnect menu connect "wait 6" >"$script"
+  out=$(env -u VELMORA_CLIENT_ID timeout 120 xvfb-run -a wine build/win64/velmora-host.exe \
+        run "$(winepath -w "$script" 2>/dev/null)" 2>>"$LOG" | tr -d '\r')
+  rm -f "$script"
+  printf '%s\n' "$out" >>"$LOG"
+  expect "the prefix's MachineGuid has a session record: connected as it" \
+    "Status:        Conn (colour #00FF00, code 0x00000000)" "$(head -1 <<<"$out")"
+  expect "connected offers Disconnect only (real menu)" \
+    "menu: Connect grayed, Disconnect enabled" "$(sed -n '/^> menu/,/^>/p' <<<"$out" | head -3)"
+  expect "Disconnect through the real menu" "Status:        Disc (colour #C000C0" \
+    "$(sed -n '/^> disconnect/,/^> menu/p' <<<"$out")"
+  expect "disconnected offers Connect only (real menu)" "menu: Connect enabled, Disconnect grayed" \
+    "$(sed -n '/^> menu/,$p' <<<"$out" | sed -n '2,$p')"
+  expect "Connect through the real menu" "Status:        Conn" "$(sed -n '/^> connect/,$p' <<<"$out")"
+  updates=$(sed -n 's/^streaming updates: //p' <<<"$out")
+  if [ "${updates:-0}" -ge 2 ]; then pass "real timers ticked: $updates streaming updates"
+  else fail "expected at least 2 streaming updates, got '${updates}'" "$out"; fi
+  "$ADMIN" calls | grep -qF "Plugin223_Register('$guid'" &&
+    pass "registered with the MachineGuid $guid" || fail "no registration for the MachineGuid '$guid'"
+fi
+
+echo
+echo "$PASS passed, $FAIL failed"
+[ "$FAIL" -eq 0 ]
