@@ -149,10 +149,11 @@ bool CSRecordset::Open(int openType, const std::string& sql, unsigned options) {
     return false;
   m_hstmt = stmt;
   try {
-    // Forward-only is the ODBC default cursor, so no statement attribute is
-    // set: with MariaDB Connector/ODBC 3.1 and automatic reconnection, a
-    // statement attribute set after the connection was lost crashes the
-    // driver in SQLExecDirect.
+    // No statement attribute is set: with MariaDB Connector/ODBC 3.1 and
+    // automatic reconnection, one set after the connection was lost crashes
+    // the driver in SQLExecDirect. That driver's default cursor is static,
+    // but it reads every result into memory whatever the cursor type (it has
+    // no streaming path), and rows are read forward only all the same.
     SQLRETURN rc = SQLExecDirect(
         stmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(m_strSQL.c_str())), SQL_NTS);
     if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) ThrowDBException(rc);
