@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "db/timestamp_text.h"
 #include "platform/odbc.h"
 
 namespace {
@@ -29,6 +30,20 @@ std::string Diagnostics(SQLSMALLINT handleType, SQLHANDLE handle) {
     text += reinterpret_cast<const char*>(message);
   }
   return text;
+}
+
+bool IsTextType(short sqlType) {
+  switch (sqlType) {
+    case SQL_CHAR:
+    case SQL_VARCHAR:
+    case SQL_LONGVARCHAR:
+    case SQL_WCHAR:
+    case SQL_WVARCHAR:
+    case SQL_WLONGVARCHAR:
+      return true;
+    default:
+      return false;
+  }
 }
 
 [[noreturn]] void Throw(SQLRETURN rc, SQLSMALLINT handleType,
@@ -134,10 +149,11 @@ bool CSRecordset::Open(int openType, const std::string& sql, unsigned options) {
     return false;
   m_hstmt = stmt;
   try {
-    // Forward-only is the ODBC default cursor, so no statement attribute is
-    // set: with MariaDB Connector/ODBC 3.1 and automatic reconnection, a
-    // statement attribute set after the connection was lost crashes the
-    // driver in SQLExecDirect.
+    // No statement attribute is set: with MariaDB Connector/ODBC 3.1 and
+    // automatic reconnection, one set after the connection was lost crashes
+    // the driver in SQLExecDirect. That driver's default cursor is static,
+    // but it reads every result into memory whatever the cursor type (it has
+    // no streaming path), and rows are read forward only all the same.
     SQLRETURN rc = SQLExecDirect(
         stmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(m_strSQL.c_str())), SQL_NTS);
     if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) ThrowDBException(rc);
@@ -145,6 +161,7 @@ bool CSRecordset::Open(int openType, const std::string& sql, unsigned options) {
     rc = SQLNumResultCols(stmt, &count);
     if (!SQL_SUCCEEDED(rc)) ThrowDBException(rc);
     m_columnNames.resize(count);
+    m_columnTypes.resize(count);
     for (SQLSMALLINT i = 0; i < count; ++i) {
       SQLCHAR name[256] = {};
       SQLSMALLINT nameLength = 0, dataType = 0, digits = 0, nullable = 0;
@@ -153,6 +170,7 @@ bool CSRecordset::Open(int openType, const std::string& sql, unsigned options) {
                           &nameLength, &dataType, &size, &digits, &nullable);
       if (!SQL_SUCCEEDED(rc)) ThrowDBException(rc);
       m_columnNames[i] = reinterpret_cast<const char*>(name);
+      m_columnTypes[i] = dataType;
     }
     if (count == 0) {
       m_bEOF = true;
@@ -173,6 +191,7 @@ void CSRecordset::Close() {
     m_hstmt = nullptr;
   }
   m_columnNames.clear();
+  m_columnTypes.clear();
   m_bEOF = true;
   m_bBOF = true;
 }
@@ -206,7 +225,40 @@ void CSRecordset::GetFieldValue(short index, CDBVariant& value, short cType) {
   SQLHSTMT stmt = static_cast<SQLHSTMT>(m_hstmt);
   SQLLEN indicator = 0;
   SQLRETURN rc;
-  if (cType == SQL_C_TIMESTAMP_TYPE) {
+  if (cType == SQL_C_TIMESTAMP_TYPE && IsTextType(m_columnTypes[index])) {
+    // A date-time the server sends as text is converted here, not by the
+    // driver (see db/timestamp_text.h).
+    char buffer[64];
+    rc = SQLGetData(stmt, static_cast<SQLUSMALLINT>(index + 1), SQL_C_CHAR, buffer,
+                    sizeof buffer, &indicator);
+    if (!SQL_SUCCEEDED(rc)) ThrowDBException(rc);
+    if (indicator == SQL_NULL_DATA) {
+      value.m_dwType = CDBVariant::DBVT_NULL;
+      return;
+    }
+    TimestampText read;
+    if (indicator >= 0 && indicator < static_cast<SQLLEN>(sizeof buffer)) {
+      read = ParseTimestampText(buffer, static_cast<size_t>(indicator), value.m_date);
+    } else {
+      // Longer than any date-time: the rest comes in pieces.
+      std::string text(buffer, sizeof buffer - 1);
+      for (;;) {
+        rc = SQLGetData(stmt, static_cast<SQLUSMALLINT>(index + 1), SQL_C_CHAR, buffer,
+                        sizeof buffer, &indicator);
+        if (rc == SQL_NO_DATA) break;
+        if (!SQL_SUCCEEDED(rc)) ThrowDBException(rc);
+        const bool more = rc == SQL_SUCCESS_WITH_INFO &&
+                          (indicator == SQL_NO_TOTAL ||
+                           indicator >= static_cast<SQLLEN>(sizeof buffer));
+        text.append(buffer, more ? sizeof buffer - 1 : std::strlen(buffer));
+        if (!more) break;
+      }
+      read = ParseTimestampText(text.data(), text.size(), value.m_date);
+    }
+    if (read == TimestampText::kInvalid)
+      throw CDBException(SQL_ERROR, "Datetime field overflow");
+    value.m_dwType = read == TimestampText::kNull ? CDBVariant::DBVT_NULL : CDBVariant::DBVT_DATE;
+  } else if (cType == SQL_C_TIMESTAMP_TYPE) {
     SQL_TIMESTAMP_STRUCT ts{};
     rc = SQLGetData(stmt, static_cast<SQLUSMALLINT>(index + 1), SQL_C_TYPE_TIMESTAMP, &ts,
                     sizeof ts, &indicator);

@@ -132,6 +132,7 @@ class CSRecordset {
   void Fetch();
 
   std::vector<std::string> m_columnNames;
+  std::vector<short> m_columnTypes;  // the SQL type the driver describes
   bool m_bEOF = true;
   bool m_bBOF = true;
 };
