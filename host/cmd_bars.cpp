@@ -72,7 +72,7 @@ void Summary(const char* what, int count, int before, const std::vector<Quotatio
 }
 
 bool WriteCsv(const std::string& path, const std::vector<Quotation>& bars, int count) {
-  FILE* out = std::fopen(path.c_str(), "w");
+  FILE* out = std::fopen(path.c_str(), "wb");
   if (out == nullptr) return false;
   std::fprintf(out, "Date,Time,Open,High,Low,Close,Volume,OpenInterest\n");
   for (int i = 0; i < count; ++i) {
@@ -89,11 +89,65 @@ bool WriteCsv(const std::string& path, const std::vector<Quotation>& bars, int c
   return std::fclose(out) == 0;
 }
 
+// Bars a chart already holds, as WriteCsv writes them (an empty time is a
+// daily bar). Returns the count, or -1 with a message for a bad file.
+int ReadCsv(const std::string& path, std::vector<Quotation>& bars) {
+  FILE* in = std::fopen(path.c_str(), "r");
+  if (in == nullptr) {
+    std::fprintf(stderr, "bars: cannot read %s\n", path.c_str());
+    return -1;
+  }
+  char line[512];
+  int count = 0, number = 0;
+  bool bad = false;
+  while (!bad && std::fgets(line, sizeof line, in) != nullptr) {
+    if (++number == 1) continue;  // the header
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, used = 0;
+    Quotation q{};
+    double v[6];
+    const char* rest = nullptr;
+    if (std::sscanf(line, "%d-%d-%d,%n", &year, &month, &day, &used) == 3 && used > 0) {
+      rest = line + used;
+      int timeUsed = 0;
+      if (*rest == ',') {
+        q.DateTime = EodMarker(PackBarTime(year, month, day, 0, 0, 0));
+        rest += 1;
+      } else if (std::sscanf(rest, "%d:%d:%d,%n", &hour, &minute, &second, &timeUsed) == 3 &&
+                 timeUsed > 0) {
+        q.DateTime = PackBarTime(year, month, day, hour, minute, second);
+        rest += timeUsed;
+      } else {
+        rest = nullptr;
+      }
+    }
+    bad = rest == nullptr || std::sscanf(rest, "%lf,%lf,%lf,%lf,%lf,%lf", &v[0], &v[1], &v[2],
+                                         &v[3], &v[4], &v[5]) != 6 ||
+          month < 1 || month > 12 || day < 1 || day > 31;
+    if (bad) {
+      std::fprintf(stderr, "bars: %s line %d is not a bar: %s", path.c_str(), number, line);
+    } else if (count == static_cast<int>(bars.size())) {
+      std::fprintf(stderr, "bars: %s holds more bars than the capacity %zu\n", path.c_str(),
+                   bars.size());
+      bad = true;
+    } else {
+      q.Open = static_cast<float>(v[0]);
+      q.High = static_cast<float>(v[1]);
+      q.Low = static_cast<float>(v[2]);
+      q.Close = static_cast<float>(v[3]);
+      q.Volume = static_cast<float>(v[4]);
+      q.OpenInterest = static_cast<float>(v[5]);
+      bars[count++] = q;
+    }
+  }
+  std::fclose(in);
+  return bad ? -1 : count;
+}
+
 // Candles over the price panel, volume bars under it; at most the newest
 // 400 bars, so that every candle stays visible.
 bool WriteSvg(const std::string& path, const std::string& ticker, const std::vector<Quotation>& bars,
               int count) {
-  FILE* out = std::fopen(path.c_str(), "w");
+  FILE* out = std::fopen(path.c_str(), "wb");
   if (out == nullptr) return false;
   const int shown = std::min(count, 400);
   const int first = count - shown;
@@ -148,7 +202,7 @@ bool WriteSvg(const std::string& path, const std::string& ticker, const std::vec
 }
 
 int Bars(HostSession& session, const HostOptions&, const std::vector<std::string>& args) {
-  std::string ticker, csv, svg;
+  std::string ticker, csv, svg, hold;
   int periodicity = 0;
   long capacity = 100000;
   bool again = false;
@@ -160,9 +214,12 @@ int Bars(HostSession& session, const HostOptions&, const std::vector<std::string
       periodicity = 60;
     } else if (a == "--again") {
       again = true;
-    } else if ((a == "--capacity" || a == "--csv" || a == "--svg") && i + 1 < args.size()) {
+    } else if ((a == "--capacity" || a == "--csv" || a == "--svg" || a == "--hold") &&
+               i + 1 < args.size()) {
       const std::string& value = args[++i];
-      if (a == "--csv") {
+      if (a == "--hold") {
+        hold = value;
+      } else if (a == "--csv") {
         csv = value;
       } else if (a == "--svg") {
         svg = value;
@@ -184,7 +241,7 @@ int Bars(HostSession& session, const HostOptions&, const std::vector<std::string
   if (ticker.empty() || periodicity == 0) {
     std::fprintf(stderr,
                  "usage: bars TICKER --daily|--intraday [--capacity N] [--csv FILE] [--svg FILE] "
-                 "[--again]\n");
+                 "[--hold FILE] [--again]\n");
     return 2;
   }
 
@@ -196,9 +253,12 @@ int Bars(HostSession& session, const HostOptions&, const std::vector<std::string
                  status.szShortMessage);
 
   std::vector<Quotation> bars(static_cast<size_t>(capacity));
+  // A chart opened from the host's own store holds bars before it asks.
+  const int held = hold.empty() ? 0 : ReadCsv(hold, bars);
+  if (held < 0) return 2;
   double seconds = 0;
-  int count = Request(session, ticker, periodicity, -1, bars, &seconds);
-  Summary("request", count, 0, bars, seconds);
+  int count = Request(session, ticker, periodicity, held - 1, bars, &seconds);
+  Summary("request", count, held, bars, seconds);
   if (again) {
     // A chart that is open asks again with the bars it holds; the plug-in
     // merges what is new behind them.
@@ -218,7 +278,9 @@ int Bars(HostSession& session, const HostOptions&, const std::vector<std::string
 }
 
 const CommandRegistration kBars(
-    "bars", "bars TICKER --daily|--intraday [--capacity N] [--csv FILE] [--svg FILE] [--again]",
+    "bars",
+    "bars TICKER --daily|--intraday [--capacity N] [--csv FILE] [--svg FILE] [--hold FILE] "
+    "[--again]",
     Bars);
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "src/db/connection.h"
 #include "src/db/database.h"
 #include "src/db/server_config.h"
+#include "src/db/session.h"
 #include "src/db/settings.h"
 #include "src/plugin/global.h"
 #include "src/platform/registry.h"
@@ -21,8 +22,14 @@ void Line(bool ok, const std::string& what) {
   if (!ok) ++g_failures;
 }
 
-int Doctor(HostSession&, const HostOptions&, const std::vector<std::string>&) {
+int Doctor(HostSession& session, const HostOptions&, const std::vector<std::string>&) {
   g_failures = 0;
+  // With AutoConnect the plug-in connected at the host's start and holds
+  // the session itself.
+  PluginStatus status{};
+  status.nStructSize = sizeof status;
+  session.api.GetStatus(&status);
+  const bool pluginConnected = std::string(status.szShortMessage) == "Conn";
   CGlobal g;
   std::string probe;
   uint32_t number = 0;
@@ -65,20 +72,30 @@ int Doctor(HostSession&, const HostOptions&, const std::vector<std::string>&) {
   try {
     CSRecordset rs(&db);
     rs.Open(CSRecordset::forwardOnly,
-            "Select Permit,UserName From db_amiplugin.NVSession Where ClientID='" +
-                g.m_strClientId + "'",
+            "Select Permit,UserName,LastConnID From db_amiplugin.NVSession Where ClientID='" +
+                CallText(g.m_strClientId) + "'",
             0);
     if (rs.IsEOF()) {
       Line(false, "session record: none for '" + g.m_strClientId +
                       "' (create it: server/velmora-admin session " + g.m_strClientId + ")");
     } else {
-      CDBVariant permit;
+      CDBVariant permit, held;
       std::string user;
       rs.GetFieldValue(static_cast<short>(0), permit, SQL_C_FLOAT_TYPE);
       rs.GetFieldValue(static_cast<short>(1), user);
-      bool allowed = !permit.IsNull() && permit.m_fltVal != 0.0f;
-      Line(allowed, "session record: user '" + user + "'" +
-                        (allowed ? "" : ", but the login is not permitted"));
+      rs.GetFieldValue(static_cast<short>(2), held, SQL_C_FLOAT_TYPE);
+      const bool allowed = !permit.IsNull() && permit.m_fltVal != 0.0f;
+      // A plug-in that starts takes over only a session no connection holds.
+      const int holder = held.IsNull() ? 0 : FloatToInt(held.m_fltVal);
+      Line(allowed && (holder == 0 || pluginConnected),
+           "session record: user '" + user + "'" +
+               (!allowed ? ", but the login is not permitted"
+                : pluginConnected ? ", held by this host's plug-in (connected)"
+                : holder != 0
+                    ? ", but connection " + std::to_string(holder) +
+                          " holds the session (another copy is connected, or the last one "
+                          "ended without disconnecting)"
+                    : ""));
     }
   } catch (const CDBException& e) {
     Line(false, "session record is not readable: " + e.m_strError);

@@ -44,10 +44,15 @@ plugin_connections() {
   superuser "SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE USER='velmora_plugin'"
 }
 server_pid() { cat .run/db/mariadbd.pid; }
+# Stops or starts the server; the server must not inherit the host's pipes,
+# or the host would never see the end of its script.
+dbserver() { scripts/dbserver "$1" {HIN}>&- {HOUT}<&- >/dev/null 2>&1; }
 session() { "$ADMIN" session "$CLIENT_ID" "$@" >/dev/null; }
 
 # The host in the background, its script and its output through two pipes.
 MARK=0
+HIN=9
+HOUT=9
 PIPES=$(mktemp -d)
 trap 'rm -rf "$PIPES"' EXIT
 mkfifo "$PIPES/in" "$PIPES/out"
@@ -103,11 +108,11 @@ echo "== server stopped and started again before the retry"
 host_start
 host_do "status"
 expect "connected at the host's start" "Status:        Conn (colour #00FF00" "$STEP"
-scripts/dbserver stop >/dev/null 2>&1
+dbserver stop
 host_do "wait 8"
 expect "the tick after the stop goes Down" "Status:        Down (colour #FF0000, code 0x30000000)" "$STEP"
 expect "Down says when it retries" "Plugin will try to reconnect in 10 seconds." "$STEP"
-scripts/dbserver start >/dev/null 2>&1
+dbserver start
 host_do "wait 10"
 expect "the retry's poll succeeds: connected again, same host" "Status:        Conn" "$STEP"
 host_end "stopped and back"
@@ -115,14 +120,16 @@ host_end "stopped and back"
 echo "== server kept down past the retry"
 host_start
 host_do "status"
-scripts/dbserver stop >/dev/null 2>&1
+dbserver stop
 host_do "wait 8"
 expect "the tick goes Down" "Status:        Down" "$STEP"
+host_do "menu"
+expect "Down offers neither command" "menu: Connect grayed, Disconnect grayed" "$STEP"
 host_do "wait 10"
 expect "the retry finds no connection: Disconnected" "Status:        Disc (colour #C000C0" "$STEP"
 host_do "menu"
 expect "Disconnected offers Connect only" "menu: Connect enabled, Disconnect grayed" "$STEP"
-scripts/dbserver start >/dev/null 2>&1
+dbserver start
 host_do "connect"
 expect "the Connect command connects again once the server is back" "Status:        Conn" "$STEP"
 host_end "kept down"
@@ -164,17 +171,66 @@ calls=$("$ADMIN" calls | grep -c "Plugin223_Log('$CLIENT_ID'" || true)
 if [ "$calls" -ge 1 ]; then pass "the refusal was logged on the server ($calls log calls)"
 else fail "no Plugin223_Log call for $CLIENT_ID"; fi
 
+echo "== a chart that holds bars asks again"
+# Twelve daily and twelve one-minute rows on the server. The chart holds ten
+# of them from an earlier session, with other prices, so that what is kept
+# can be told from what is fetched: the request starts at the last held
+# bar, which the fetched one replaces, and every older held bar stays.
+T=ZZMERGE$$
+BARS=$(mktemp -d)
+{
+  echo "Ticker,Date,Time,Open,High,Low,Close,Volume,AdjClose"
+  for i in $(seq 1 12); do printf '%s,2025-10-%02d,,%d.25,%d.5,%d,%d.75,%d,%d.75\n' $T $((i + 6)) $((100 + i)) $((101 + i)) $((99 + i)) $((100 + i)) $((1000 * i)) $((100 + i)); done
+} >"$BARS/daily.csv"
+{
+  echo "Ticker,Date,Time,Open,High,Low,Close,Volume,AdjClose"
+  for i in $(seq 1 12); do printf '%s,2025-10-20,10:%02d:00,%d.5,%d,%d,%d.5,%d,%d.5\n' $T $i $((200 + i)) $((201 + i)) $((199 + i)) $((200 + i)) $((10 * i)) $((200 + i)); done
+} >"$BARS/intraday.csv"
+"$ADMIN" load-bars --daily "$BARS/daily.csv" >/dev/null
+"$ADMIN" load-bars --intraday "$BARS/intraday.csv" >/dev/null
+# held.csv: the first ten bars of a fresh request, their closes moved by 1000.
+# expected.csv: held bars older than the tenth, then the fresh bars from the
+# tenth on; with a capacity of 8, the newest 8 of those.
+bars_host() { "$HOST" bars "$@" >>"$LOG" 2>&1; }
+for kind in daily intraday; do
+  bars_host $T --$kind --csv "$BARS/$kind-fresh.csv"
+  awk -F, -v OFS=, 'NR == 1 || NR <= 11 { if (NR > 1) $6 += 1000; print }' \
+    "$BARS/$kind-fresh.csv" >"$BARS/$kind-held.csv"
+  { head -10 "$BARS/$kind-held.csv"; sed -n '11,$p' "$BARS/$kind-fresh.csv"; } >"$BARS/$kind-expected.csv"
+  { head -1 "$BARS/$kind-expected.csv"; tail -8 "$BARS/$kind-expected.csv"; } >"$BARS/$kind-expected8.csv"
+  bars_host $T --$kind --hold "$BARS/$kind-held.csv" --csv "$BARS/$kind-merged.csv"
+  bars_host $T --$kind --hold "$BARS/$kind-held.csv" --capacity 8 --csv "$BARS/$kind-merged8.csv" ||
+    true  # a held file larger than the capacity is refused: no CSV
+  bars_host $T --$kind --hold "$BARS/$kind-expected8.csv" --capacity 8 --csv "$BARS/$kind-full8.csv"
+  if [ "$(wc -l <"$BARS/$kind-fresh.csv")" = 13 ] && cmp -s "$BARS/$kind-merged.csv" "$BARS/$kind-expected.csv"; then
+    pass "$kind: held bars older than the last one kept, the rest fetched (12 bars)"
+  else fail "$kind: the merged bars differ from the held and fetched ones" "$(diff "$BARS/$kind-expected.csv" "$BARS/$kind-merged.csv" 2>&1 | head -8)"; fi
+  if [ ! -e "$BARS/$kind-merged8.csv" ] && cmp -s "$BARS/$kind-full8.csv" "$BARS/$kind-expected8.csv"; then
+    pass "$kind: a full chart of 8 asks again and keeps its 8 newest bars"
+  else fail "$kind: capacity 8" "$(diff "$BARS/$kind-expected8.csv" "$BARS/$kind-full8.csv" 2>&1 | head -8)"; fi
+done
+
 if [ -x build/win64/velmora-host.exe ] && [ -n "${WINEPREFIX:-}" ]; then
   echo "== under Wine: real window timers and the real popup menu"
-  wkey='HKCU\Software\ZUZ\Velmora\Velmora'
-  wine reg add "$wkey" /v ServerAddress /t REG_SZ /d "$VELMORA_DB_HOST" /f >/dev/null 2>&1
-  wine reg add "$wkey" /v ServerPort /t REG_SZ /d "$VELMORA_DB_PORT" /f >/dev/null 2>&1
-  wine reg add "$wkey" /v AutoConnect /t REG_DWORD /d 1 /f >/dev/null 2>&1
-  guid=$(env -u VELMORA_CLIENT_ID wine build/win64/velmora-host.exe client-id 2>/dev/null | tr -d '\r')
+  # The Windows host identifies itself by the prefix's MachineGuid.
+  unset VELMORA_CLIENT_ID
   script=$(mktemp)
   printf '%s\n' menu "wait 7" disconnect menu connect "wait 6" >"$script"
-  out=$(env -u VELMORA_CLIENT_ID timeout 120 xvfb-run -a wine build/win64/velmora-host.exe \
-        run "$(winepath -w "$script" 2>/dev/null)" 2>>"$LOG" | tr -d '\r')
+  # One Wine session on one virtual display: a Wine desktop started
+  # without a display (by any earlier wine command) shows no menu and runs
+  # no timer.
+  wineserver -w
+  # (Not winepath: that would start the desktop before the display.)
+  out=$(SCRIPT="Z:${script//\//\\}" timeout 180 xvfb-run -a bash -c '
+    key="HKCU\Software\ZUZ\Velmora\Velmora"
+    wine reg add "$key" /v ServerAddress /t REG_SZ /d "$VELMORA_DB_HOST" /f
+    wine reg add "$key" /v ServerPort /t REG_SZ /d "$VELMORA_DB_PORT" /f
+    wine reg add "$key" /v AutoConnect /t REG_DWORD /d 1 /f
+    echo "guid=$(wine build/win64/velmora-host.exe client-id)"
+    wine build/win64/velmora-host.exe run "$SCRIPT"' 2>>"$LOG" | tr -d '\r')
+  wineserver -w
+  guid=$(sed -n 's/^guid=//p' <<<"$out")
+  out=$(sed '1,/^guid=/d' <<<"$out")
   rm -f "$script"
   printf '%s\n' "$out" >>"$LOG"
   expect "the prefix's MachineGuid has a session record: connected as it" \
@@ -191,7 +247,17 @@ if [ -x build/win64/velmora-host.exe ] && [ -n "${WINEPREFIX:-}" ]; then
   else fail "expected at least 2 streaming updates, got '${updates}'" "$out"; fi
   "$ADMIN" calls | grep -qF "Plugin223_Register('$guid'" &&
     pass "registered with the MachineGuid $guid" || fail "no registration for the MachineGuid '$guid'"
+
+  for kind in daily intraday; do
+    wine build/win64/velmora-host.exe bars $T --$kind --hold "$(winepath -w "$BARS/$kind-held.csv")" \
+      --csv "$(winepath -w "$BARS/$kind-wine.csv")" >>"$LOG" 2>&1
+    if cmp -s "$BARS/$kind-wine.csv" "$BARS/$kind-expected.csv"; then
+      pass "$kind: under Wine the chart that holds bars gets the same merged bars"
+    else fail "$kind: the merged bars under Wine differ" "$(diff "$BARS/$kind-expected.csv" "$BARS/$kind-wine.csv" 2>&1 | head -8)"; fi
+  done
 fi
+"$ADMIN" sql "DELETE FROM NVEod WHERE Ticker='$T'; DELETE FROM NVIntraday WHERE Ticker='$T'" >/dev/null
+rm -rf "$BARS"
 
 echo
 echo "$PASS passed, $FAIL failed"
