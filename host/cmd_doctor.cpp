@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "host/commands.h"
+#include "host/host_session.h"
 #include "src/db/connection.h"
 #include "src/db/database.h"
 #include "src/db/server_config.h"
