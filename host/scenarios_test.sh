@@ -116,6 +116,8 @@ dbserver start
 host_do "wait 10"
 expect "the retry's poll succeeds: connected again, same host" "Status:        Conn" "$STEP"
 host_end "stopped and back"
+expect "the server's user name was written back to the settings" '"UserName"="Demo Trader"' "$(cat "$key")"
+expect "the server's e-mail was written back to the settings" '"UserEmail"="demo@velmora.example"' "$(cat "$key")"
 
 echo "== server kept down past the retry"
 host_start
