@@ -11,7 +11,7 @@
 
 namespace {
 
-int Demo(HostSession& session, const HostOptions&, const std::vector<std::string>&) {
+int Demo(HostSession& session, const HostOptions& options, const std::vector<std::string>&) {
   std::printf("== The plug-in\n");
   PrintInfo(session, false);
   std::printf("\n== Real-time records\n");
@@ -43,6 +43,12 @@ int Demo(HostSession& session, const HostOptions&, const std::vector<std::string
   std::printf("streaming updates posted to the host: %d\n", session.streamingUpdates);
   for (const char* ticker : {"BBCA", "TLKM", "ASII", "BBRI", "UNVR"})
     PrintRecord(session.api.GetRecentInfo(ticker), false);
+
+  std::printf("\n== The status-area menu: the user disconnects, then connects again\n");
+  session.showStatusChanges = true;
+  RunInSession(session, options, {"disconnect"});
+  RunInSession(session, options, {"connect"});
+  session.showStatusChanges = false;
 
   std::printf("\n== Daily bars of BBCA\n");
   std::vector<Quotation> bars(5000);
