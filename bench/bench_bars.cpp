@@ -66,7 +66,8 @@ double Median(std::vector<double> v) {
 long BareOdbc(CDatabase& db, const std::string& sql) {
   SQLHSTMT stmt = SQL_NULL_HSTMT;
   SQLAllocHandle(SQL_HANDLE_STMT, static_cast<SQLHDBC>(db.m_hdbc), &stmt);
-  if (!SQL_SUCCEEDED(SQLExecDirect(stmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str())), SQL_NTS))) {
+  SQLCHAR* text = reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str()));
+  if (!SQL_SUCCEEDED(SQLPrepare(stmt, text, SQL_NTS)) || !SQL_SUCCEEDED(SQLExecute(stmt))) {
     std::fprintf(stderr, "bench: bare ODBC statement failed\n");
     std::exit(1);
   }

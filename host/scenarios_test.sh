@@ -43,6 +43,10 @@ superuser() { mariadb --no-defaults --socket="$VELMORA_DB_SOCKET" -u "$(id -un)"
 plugin_connections() {
   superuser "SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE USER='velmora_plugin'"
 }
+kill_plugin_connections() {
+  superuser "SELECT CONCAT('KILL ',ID,';') FROM information_schema.PROCESSLIST WHERE USER='velmora_plugin'" |
+    mariadb --no-defaults --socket="$VELMORA_DB_SOCKET" -u "$(id -un)"
+}
 server_pid() { cat .run/db/mariadbd.pid; }
 # Stops or starts the server; the server must not inherit the host's pipes,
 # or the host would never see the end of its script.
@@ -153,6 +157,18 @@ if ! grep -q "Status:        Conn" <<<"$STEP"; then
 fi
 expect "connected again after SIGCONT" "Status:        Conn" "$STEP"
 host_end "paused"
+
+echo "== the server ends the plug-in's connection (KILL)"
+host_start
+host_do "status"
+kill_plugin_connections
+host_do "wait 7" "status"
+if grep -q "Down\|Disc" <<<"$STEP"; then fail "a killed connection should come back at the next tick" "$STEP"
+else expect "the driver reconnects at the next tick: still connected" "Status:        Conn" "$STEP"; fi
+kill_plugin_connections
+host_do "disconnect"
+expect "Disconnect right after a kill sends its call and ends Disconnected" "Status:        Disc" "$STEP"
+host_end "killed"
 
 echo "== sessions the server refuses"
 session --permit 0

@@ -46,6 +46,16 @@ bool IsTextType(short sqlType) {
   }
 }
 
+// The statement is prepared, then executed. Not SQLExecDirect: once the
+// server has ended a connection (KILL, restart), MariaDB Connector/ODBC 3.1
+// reconnects inside SQLExecDirect on a statement still tied to the old
+// connection and crashes; its prepare path reconnects cleanly.
+SQLRETURN PrepareAndExecute(SQLHSTMT stmt, const std::string& sql) {
+  SQLRETURN rc =
+      SQLPrepare(stmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str())), SQL_NTS);
+  return SQL_SUCCEEDED(rc) ? SQLExecute(stmt) : rc;
+}
+
 [[noreturn]] void Throw(SQLRETURN rc, SQLSMALLINT handleType,
                         SQLHANDLE handle) {
   std::string error = Diagnostics(handleType, handle);
@@ -118,8 +128,7 @@ void CDatabase::ExecuteSQL(const std::string& sql) {
   SQLHSTMT stmt = SQL_NULL_HSTMT;
   SQLRETURN rc = SQLAllocHandle(SQL_HANDLE_STMT, static_cast<SQLHDBC>(m_hdbc), &stmt);
   if (!SQL_SUCCEEDED(rc)) Throw(rc, SQL_HANDLE_DBC, m_hdbc);
-  rc = SQLExecDirect(stmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str())),
-                     SQL_NTS);
+  rc = PrepareAndExecute(stmt, sql);
   if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) {
     std::string error = Diagnostics(SQL_HANDLE_STMT, stmt);
     SQLFreeHandle(SQL_HANDLE_STMT, stmt);
@@ -151,11 +160,10 @@ bool CSRecordset::Open(int openType, const std::string& sql, unsigned options) {
   try {
     // No statement attribute is set: with MariaDB Connector/ODBC 3.1 and
     // automatic reconnection, one set after the connection was lost crashes
-    // the driver in SQLExecDirect. That driver's default cursor is static,
-    // but it reads every result into memory whatever the cursor type (it has
-    // no streaming path), and rows are read forward only all the same.
-    SQLRETURN rc = SQLExecDirect(
-        stmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(m_strSQL.c_str())), SQL_NTS);
+    // the driver. That driver's default cursor is static, but it reads every
+    // result into memory whatever the cursor type (it has no streaming path),
+    // and rows are read forward only all the same.
+    SQLRETURN rc = PrepareAndExecute(stmt, m_strSQL);
     if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) ThrowDBException(rc);
     SQLSMALLINT count = 0;
     rc = SQLNumResultCols(stmt, &count);
