@@ -245,9 +245,7 @@ int Bars(HostSession& session, const HostOptions&, const std::vector<std::string
     return 2;
   }
 
-  PluginStatus status{};
-  status.nStructSize = sizeof status;
-  session.api.GetStatus(&status);
+  const PluginStatus status = session.Status();
   if (status.nStatusCode != 0)
     std::fprintf(stderr, "bars: the plug-in is not connected (%s): it answers with the bars held\n",
                  status.szShortMessage);

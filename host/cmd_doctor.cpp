@@ -27,10 +27,7 @@ int Doctor(HostSession& session, const HostOptions&, const std::vector<std::stri
   g_failures = 0;
   // With AutoConnect the plug-in connected at the host's start and holds
   // the session itself.
-  PluginStatus status{};
-  status.nStructSize = sizeof status;
-  session.api.GetStatus(&status);
-  const bool pluginConnected = std::string(status.szShortMessage) == "Conn";
+  const bool pluginConnected = std::string(session.Status().szShortMessage) == "Conn";
   CGlobal g;
   std::string probe;
   uint32_t number = 0;

@@ -9,9 +9,7 @@
 #include "host/report.h"
 
 std::string StatusText(HostSession& session, bool json) {
-  PluginStatus status{};
-  status.nStructSize = sizeof status;
-  session.api.GetStatus(&status);
+  const PluginStatus status = session.Status();
   std::string longText;
   for (const char* p = status.szLongMessage; *p != '\0'; ++p) {
     if (*p == '\n')

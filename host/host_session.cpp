@@ -67,6 +67,13 @@ void HostSession::Stop() {
   m_started = false;
 }
 
+PluginStatus HostSession::Status() {
+  PluginStatus status{};
+  status.nStructSize = sizeof status;
+  api.GetStatus(&status);
+  return status;
+}
+
 void HostSession::NoteBlock(unsigned milliseconds, const std::string& what) {
   if (milliseconds < longestBlockMs) return;
   longestBlockMs = milliseconds;

@@ -20,6 +20,8 @@ class HostSession {
   // actions: the plug-in's timers fire, its streaming updates are counted,
   // and the status field is shown whenever it changes.
   void Pump(unsigned milliseconds);
+  // The plug-in's status field, as the host's status area asks for it.
+  PluginStatus Status();
   // Asks the plug-in for its status, as the host's status area does, and
   // prints it when short text, colour, code or long text changed.
   void ShowStatusIfChanged();
