@@ -87,9 +87,18 @@ int Echo(HostSession&, const HostOptions&, const std::vector<std::string>& args)
   return 0;
 }
 
+int Updates(HostSession& session, const HostOptions&, const std::vector<std::string>&) {
+  std::printf("streaming updates so far: %d\n", session.streamingUpdates);
+  std::fflush(stdout);
+  return 0;
+}
+
 const CommandRegistration kRun("run", "run SCRIPT|-      one action a line in one session", Run);
 const CommandRegistration kWait("wait",
                                 "wait SECONDS      run the message loop (timers fire)", Wait);
 const CommandRegistration kEcho("echo", "echo TEXT         print the text (marks in scripts)", Echo);
+const CommandRegistration kUpdates("updates",
+                                   "updates           the streaming updates received so far",
+                                   Updates);
 
 }  // namespace

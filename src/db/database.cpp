@@ -32,6 +32,20 @@ std::string Diagnostics(SQLSMALLINT handleType, SQLHANDLE handle) {
   return text;
 }
 
+// The SQLSTATE of the first diagnostic record, or an empty text.
+std::string SqlState(SQLSMALLINT handleType, SQLHANDLE handle) {
+  SQLCHAR state[6] = {};
+  SQLINTEGER native = 0;
+  SQLCHAR message[8];
+  SQLSMALLINT length = 0;
+  SQLRETURN rc = SQLGetDiagRec(handleType, handle, 1, state, &native, message,
+                               sizeof message, &length);
+  return SQL_SUCCEEDED(rc) ? std::string(reinterpret_cast<const char*>(state)) : std::string();
+}
+
+// Class 08: the connection is lost or not open.
+bool IsConnectionState(const std::string& state) { return state.rfind("08", 0) == 0; }
+
 bool IsTextType(short sqlType) {
   switch (sqlType) {
     case SQL_CHAR:
@@ -123,12 +137,25 @@ void CDatabase::Close() {
   }
 }
 
+bool CDatabase::AllocStatement(void** stmt) {
+  if (m_hdbc == nullptr) return false;
+  SQLHDBC dbc = static_cast<SQLHDBC>(m_hdbc);
+  SQLRETURN rc = SQLAllocHandle(SQL_HANDLE_STMT, dbc, stmt);
+  if (SQL_SUCCEEDED(rc)) return true;
+  // Once a statement has met a lost connection, MariaDB Connector/ODBC
+  // refuses every new statement with 08003 until the server answers again;
+  // then its automatic reconnection (asked for in the connection string)
+  // hands out statements on the same connection handle. A lost server is a
+  // database error, so that the caller's retries run, never a refusal.
+  if (IsConnectionState(SqlState(SQL_HANDLE_DBC, dbc))) Throw(rc, SQL_HANDLE_DBC, dbc);
+  return false;
+}
+
 void CDatabase::ExecuteSQL(const std::string& sql) {
   if (m_hdbc == nullptr) throw CDBException(SQL_ERROR, "connection is not open");
   SQLHSTMT stmt = SQL_NULL_HSTMT;
-  SQLRETURN rc = SQLAllocHandle(SQL_HANDLE_STMT, static_cast<SQLHDBC>(m_hdbc), &stmt);
-  if (!SQL_SUCCEEDED(rc)) Throw(rc, SQL_HANDLE_DBC, m_hdbc);
-  rc = PrepareAndExecute(stmt, sql);
+  if (!AllocStatement(&stmt)) throw CDBException(SQL_ERROR, "cannot allocate a statement");
+  SQLRETURN rc = PrepareAndExecute(stmt, sql);
   if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) {
     std::string error = Diagnostics(SQL_HANDLE_STMT, stmt);
     SQLFreeHandle(SQL_HANDLE_STMT, stmt);
@@ -153,9 +180,7 @@ bool CSRecordset::Open(int openType, const std::string& sql, unsigned options) {
   if (m_pDatabase == nullptr || m_pDatabase->m_hdbc == nullptr) return false;
 
   SQLHSTMT stmt = SQL_NULL_HSTMT;
-  if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT,
-                                    static_cast<SQLHDBC>(m_pDatabase->m_hdbc), &stmt)))
-    return false;
+  if (!m_pDatabase->AllocStatement(&stmt)) return false;
   m_hstmt = stmt;
   try {
     // No statement attribute is set: with MariaDB Connector/ODBC 3.1 and

@@ -71,6 +71,11 @@ class CDatabase {
   // Runs a statement that returns no rows. Throws CDBException.
   void ExecuteSQL(const std::string& sql);
 
+  // Allocates a statement handle on this connection (an SQLHSTMT). False
+  // when none can be had; a lost connection (SQLSTATE class 08) throws
+  // CDBException instead.
+  bool AllocStatement(void** stmt);
+
   // The text handed to the driver by the last OpenEx.
   const std::string& DriverConnectText() const { return m_strDriverConnect; }
 
@@ -92,8 +97,9 @@ class CSRecordset {
   CSRecordset& operator=(const CSRecordset&) = delete;
 
   // Runs the statement text unchanged and moves to the first row. False when
-  // no statement handle can be had (nothing is read then); a database error
-  // after that closes the recordset and throws CDBException.
+  // no statement handle can be had (nothing is read then), but a lost
+  // connection is a database error: it, and any error after that, closes
+  // the recordset and throws CDBException.
   virtual bool Open(int openType, const std::string& sql, unsigned options);
   void Close();
   bool IsOpen() const { return m_hstmt != nullptr; }
