@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The connection's life through the stand-in host, in real time, against the
-# private server: faults the server goes through while the plug-in is
-# connected (stopped and back before the retry, kept down past it, paused),
-# sessions the server refuses, and the same connect, tick and disconnect
-# under Wine with real window timers and the real popup menu.
+# private server: a connection the server ends (KILL), sessions the server
+# refuses, a chart that holds bars, and the same connect, tick and
+# disconnect under Wine with real window timers and the real popup menu.
+# Outages of the server are host/outages_test.sh.
 #
 # The host runs a script from standard input, fed a line at a time; after
 # each step the host echoes a mark, so every check reads exactly what the
@@ -13,44 +13,13 @@
 # Needs a running private server (scripts/dbserver start) and the builds.
 # Ends with "N passed, N failed".
 set -uo pipefail
-
-ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-cd "$ROOT"
-eval "$(scripts/dbserver env)" || { echo "0 passed, 1 failed"; exit 1; }
-ADMIN=server/velmora-admin
-HOST=build/linux/velmora-host
-CLIENT_ID=${VELMORA_CLIENT_ID:-velmora-ci}
-LOG=${SCENARIO_LOG:-.run/logs/scenarios.log}
-mkdir -p "$(dirname "$LOG")"
+source "$(dirname "${BASH_SOURCE[0]}")/scenario_lib.sh"
 : >"$LOG"
-
-PASS=0
-FAIL=0
-pass() { PASS=$((PASS + 1)); printf 'ok   %s\n' "$1"; }
-fail() { FAIL=$((FAIL + 1)); printf 'FAIL %s\n' "$1"; [ -z "${2:-}" ] || printf '%s\n' "$2" | sed 's/^/       /'; }
-expect() {  # description, text that must appear, output
-  if grep -qF -- "$2" <<<"$3"; then pass "$1"; else fail "$1" "wanted '$2' in:"$'\n'"$3"; fi
-}
 
 # A registry of our own for the Linux host: the private server, AutoConnect.
 export VELMORA_REGISTRY_DIR="$ROOT/.run/scenarios-registry"
 key="$VELMORA_REGISTRY_DIR/HKEY_CURRENT_USER/Software/ZUZ/Velmora/Velmora.reg"
-mkdir -p "$(dirname "$key")"
-printf '"ServerAddress"="%s"\n"ServerPort"="%s"\n"AutoConnect"=dword:00000001\n' \
-  "$VELMORA_DB_HOST" "$VELMORA_DB_PORT" >"$key"
-
-superuser() { mariadb --no-defaults --socket="$VELMORA_DB_SOCKET" -u "$(id -un)" -N -B -e "$1"; }
-plugin_connections() {
-  superuser "SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE USER='velmora_plugin'"
-}
-kill_plugin_connections() {
-  superuser "SELECT CONCAT('KILL ',ID,';') FROM information_schema.PROCESSLIST WHERE USER='velmora_plugin'" |
-    mariadb --no-defaults --socket="$VELMORA_DB_SOCKET" -u "$(id -un)"
-}
-server_pid() { cat .run/db/mariadbd.pid; }
-# Stops or starts the server; the server must not inherit the host's pipes,
-# or the host would never see the end of its script.
-dbserver() { scripts/dbserver "$1" {HIN}>&- {HOUT}<&- >/dev/null 2>&1; }
+write_settings "$VELMORA_REGISTRY_DIR" 1
 session() { "$ADMIN" session "$CLIENT_ID" "$@" >/dev/null; }
 
 # The host in the background, its script and its output through two pipes.
@@ -102,61 +71,16 @@ host_end() {  # scenario name
   else
     fail "$1: the host ended without the bound kept (code $rc)" "$STEP"
   fi
-  local open
-  open=$(plugin_connections)
-  if [ "$open" = 0 ]; then pass "$1: the plug-in left no connection open"
-  else fail "$1: $open connection(s) of the plug-in still open"; fi
+  no_connection_left "$1"
 }
 
-echo "== server stopped and started again before the retry"
+echo "== connected at the host's start"
 host_start
 host_do "status"
 expect "connected at the host's start" "Status:        Conn (colour #00FF00" "$STEP"
-dbserver stop
-host_do "wait 8"
-expect "the tick after the stop goes Down" "Status:        Down (colour #FF0000, code 0x30000000)" "$STEP"
-expect "Down says when it retries" "Plugin will try to reconnect in 10 seconds." "$STEP"
-dbserver start
-host_do "wait 10"
-expect "the retry's poll succeeds: connected again, same host" "Status:        Conn" "$STEP"
-host_end "stopped and back"
+host_end "connected"
 expect "the server's user name was written back to the settings" '"UserName"="Demo Trader"' "$(cat "$key")"
 expect "the server's e-mail was written back to the settings" '"UserEmail"="demo@velmora.example"' "$(cat "$key")"
-
-echo "== server kept down past the retry"
-host_start
-host_do "status"
-dbserver stop
-host_do "wait 8"
-expect "the tick goes Down" "Status:        Down" "$STEP"
-host_do "menu"
-expect "Down offers neither command" "menu: Connect grayed, Disconnect grayed" "$STEP"
-host_do "wait 10"
-expect "the retry finds no connection: Disconnected" "Status:        Disc (colour #C000C0" "$STEP"
-host_do "menu"
-expect "Disconnected offers Connect only" "menu: Connect enabled, Disconnect grayed" "$STEP"
-dbserver start
-host_do "connect"
-expect "the Connect command connects again once the server is back" "Status:        Conn" "$STEP"
-host_end "kept down"
-
-echo "== server paused (SIGSTOP) and resumed"
-host_start
-host_do "status"
-pid=$(server_pid)
-kill -STOP "$pid"
-host_do "wait 24"
-expect "a tick against the paused server gives up: Down" "Status:        Down" "$STEP"
-kill -CONT "$pid"
-host_do "wait 12"
-if ! grep -q "Status:        Conn" <<<"$STEP"; then
-  # The retry ran while the server was still paused: Disconnected, and the
-  # user's Connect brings it back.
-  expect "the retry after the pause ends Disconnected" "Status:        Disc" "$STEP"
-  host_do "connect"
-fi
-expect "connected again after SIGCONT" "Status:        Conn" "$STEP"
-host_end "paused"
 
 echo "== the server ends the plug-in's connection (KILL)"
 host_start
@@ -277,6 +201,4 @@ fi
 "$ADMIN" sql "DELETE FROM NVEod WHERE Ticker='$T'; DELETE FROM NVIntraday WHERE Ticker='$T'" >/dev/null
 rm -rf "$BARS"
 
-echo
-echo "$PASS passed, $FAIL failed"
-[ "$FAIL" -eq 0 ]
+summary

@@ -5,6 +5,7 @@
 #include "db/session.h"
 #include "lifecycle/conn_state.h"
 #include "lifecycle/market_poll.h"
+#include "lifecycle/status.h"
 #include "platform/window.h"
 #include "plugin/app.h"
 #include "realtime/realtime_refresh.h"
@@ -80,6 +81,12 @@ void HandleNotify(CGlobal& g, const PluginNotification& notification) {
   }
   if (notification.nReason & REASON_DATABASE_UNLOADED) Disconnect(g);
   if (notification.nReason & REASON_STATUS_RMBCLICK) StatusMenu(g, notification);
+}
+
+void ReportStatus(CGlobal& g, PluginStatus* status) {
+  const int state = g_nConnState;
+  FillStatus(g, state, status);
+  if (state == CONN_CONNECTED && g.m_bAutoConnect != 0) GetRealtimeQuote(g);
 }
 
 void ScheduleRetry(CGlobal& g) {

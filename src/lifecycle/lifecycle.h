@@ -22,6 +22,11 @@ void TimerProc(WindowHandle window, unsigned message, uintptr_t id, uint32_t tim
 // After a database error in a tick: a quick retry, a slow one, or giving up.
 void ScheduleRetry(CGlobal& g);
 
+// The host's status query: fills the record from the connection state and,
+// while connected with auto-connect on, refreshes the real-time records too;
+// in any other state it touches no database.
+void ReportStatus(CGlobal& g, PluginStatus* status);
+
 // Kills timers 5678, 199 and 1620, in that order.
 void StopAllTimers(CGlobal& g);
 

@@ -11,6 +11,8 @@
 #include "lifecycle/conn_state.h"
 #include "platform/posix/window_system.h"
 #include "plugin/app.h"
+#include "realtime/realtime_refresh.h"
+#include "realtime/realtime_table.h"
 #include "testing/test_server.h"
 #include "ui/resource.h"
 
@@ -25,6 +27,7 @@ class LifecycleTest : public ::testing::Test {
     testing_server::AdminExec("Update NVMarket Set isMarketClosed=0,EOD=0");
     window = window_system::CreateWindow();
     testing_server::PointAt(g_global);
+    BuildRealtimeColumnList(g_global);
     g_global.m_strClientId = id;
     g_global.m_strEmail = "life@velmora.example";
     g_global.m_bAutoConnect = 1;
@@ -99,15 +102,23 @@ TEST_F(LifecycleTest, ConnectedPollingMovesBetweenTheTimers) {
   EXPECT_EQ(1u, Posted());
   EXPECT_EQ(WM_STREAMING_UPDATE, window_system::Messages().back().second);
 
-  testing_server::AdminExec("Update NVMarket Set EOD=1,isMarketClosed=1");
+  // The two flags one at a time: closed stops the host's message but not
+  // the trade timer; end of day moves polling to 1620 and still tells.
+  testing_server::AdminExec("Update NVMarket Set isMarketClosed=1");
+  window_system::Advance(5000);
+  EXPECT_EQ(5000, Timer(IDT_TRADE));
+  EXPECT_EQ(-1, Timer(IDT_EOD));
+  EXPECT_EQ(1u, Posted());
+  testing_server::AdminExec("Update NVMarket Set isMarketClosed=0,EOD=1");
   window_system::Advance(5000);
   EXPECT_EQ(-1, Timer(IDT_TRADE));
   EXPECT_EQ(30000, Timer(IDT_EOD));
-  EXPECT_EQ(1u, Posted());  // closed: refreshed but not told
-  testing_server::AdminExec("Update NVMarket Set EOD=0,isMarketClosed=0");
+  EXPECT_EQ(2u, Posted());
+  testing_server::AdminExec("Update NVMarket Set EOD=0");
   window_system::Advance(30000);
   EXPECT_EQ(5000, Timer(IDT_TRADE));
   EXPECT_EQ(-1, Timer(IDT_EOD));
+  EXPECT_EQ(3u, Posted());
 
   TimerProc(window, 0x113, 4242, 0);  // not one of ours: nothing happens
   EXPECT_EQ(CONN_CONNECTED, g_nConnState);
@@ -193,6 +204,56 @@ TEST_F(LifecycleTest, DatabaseErrorsRetryFourTimesQuicklyThenSlowlyOrNotAtAll) {
     g_global.m_strPollName1 = "NVMarket";
     g_nRetriesLeft = 5;
   }
+}
+
+TEST_F(LifecycleTest, TheStatusQueryRefreshesOnlyWhileConnectedWithAutoConnect) {
+  RecentInfo* record = GetRecentInfoRecord("BBCA");
+  ASSERT_NE(nullptr, record);
+  const auto stale = [&] { record->Last = -1.0f; };
+  const auto refreshed = [&] { return record->Last != -1.0f; };
+  PluginStatus status{};
+
+  stale();
+  ReportStatus(g_global, &status);  // Wait: nothing is open, nothing is read
+  EXPECT_STREQ("Wait", status.szShortMessage);
+  EXPECT_FALSE(refreshed());
+
+  Notify(REASON_DATABASE_LOADED);
+  ASSERT_EQ(CONN_CONNECTED, g_nConnState);
+  stale();
+  ReportStatus(g_global, &status);
+  EXPECT_STREQ("Conn", status.szShortMessage);
+  EXPECT_TRUE(refreshed());
+
+  g_global.m_bAutoConnect = 0;
+  stale();
+  ReportStatus(g_global, &status);
+  EXPECT_FALSE(refreshed());
+  g_global.m_bAutoConnect = 1;
+  for (int state : {CONN_DOWN, CONN_DISCONNECTED, CONN_ERROR, CONN_WAIT}) {
+    g_nConnState = state;  // the connection is still open: only the state says no
+    ReportStatus(g_global, &status);
+    EXPECT_FALSE(refreshed()) << "state " << state;
+  }
+  EXPECT_TRUE(window_system::Messages().empty());  // a status query never tells the host
+}
+
+TEST_F(LifecycleTest, AFailedRefreshInATickTellsTheHostNothingAndPollingGoesOn) {
+  ASSERT_NE(nullptr, GetRecentInfoRecord("BBCA"));
+  Notify(REASON_DATABASE_LOADED);
+  ASSERT_EQ(CONN_CONNECTED, g_nConnState);
+  const std::string columns = g_global.m_strRealtimeColumns;
+  g_global.m_strRealtimeColumns = "NoSuchColumn," + columns;  // the refresh's query fails
+  window_system::Advance(5000);
+  EXPECT_EQ(CONN_CONNECTED, g_nConnState);
+  EXPECT_EQ(0u, Posted());
+  EXPECT_EQ(5000, Timer(IDT_TRADE));
+  window_system::Advance(5000);
+  EXPECT_EQ(0u, Posted());
+  EXPECT_EQ(5000, Timer(IDT_TRADE));
+  g_global.m_strRealtimeColumns = columns;
+  window_system::Advance(5000);
+  EXPECT_EQ(1u, Posted());
 }
 
 }  // namespace

@@ -84,16 +84,20 @@ TEST_F(MarketPollTest, AnInvalidOrMissingSessionEndsIt) {
 }
 
 TEST_F(MarketPollTest, DifferingConnectionIdsAreReported) {
-  Session(5, 9, 0);
   g.m_nTradeInterval = 12;
-  EXPECT_EQ(1, PollMarketStatus(g));
-  EXPECT_EQ(9, g.m_nCurrConnId);
-  EXPECT_EQ((std::vector<std::string>{"Plugin223_ConnId('" + id +
-                                      "','poll@velmora.example',5,9,12)"}),
-            testing_server::CallsFor(id));
-  // The server took the report: the ids agree now and nothing more is sent.
-  EXPECT_EQ(1, PollMarketStatus(g));
-  EXPECT_EQ(1u, testing_server::CallsFor(id).size());
+  for (int previous : {5, 0}) {  // 0 is an id like any other
+    testing_server::AdminExec("Delete From NVCallLog Where Args Like '''" + id + "''%'");
+    Session(previous, 9, 0);
+    g.m_nCurrConnId = 0;
+    EXPECT_EQ(1, PollMarketStatus(g));
+    EXPECT_EQ(9, g.m_nCurrConnId);
+    EXPECT_EQ((std::vector<std::string>{"Plugin223_ConnId('" + id + "','poll@velmora.example'," +
+                                        std::to_string(previous) + ",9,12)"}),
+              testing_server::CallsFor(id));
+    // The server took the report: the ids agree now and nothing more is sent.
+    EXPECT_EQ(1, PollMarketStatus(g));
+    EXPECT_EQ(1u, testing_server::CallsFor(id).size());
+  }
 }
 
 }  // namespace

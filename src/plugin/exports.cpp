@@ -10,12 +10,9 @@
 #include "bars/bar_request.h"
 #include "db/session.h"
 #include "db/settings.h"
-#include "lifecycle/conn_state.h"
 #include "lifecycle/lifecycle.h"
-#include "lifecycle/status.h"
 #include "plugin/app.h"
 #include "plugin/identity.h"
-#include "realtime/realtime_refresh.h"
 #include "realtime/realtime_table.h"
 
 int GetPluginInfo(PluginInfo* info) {
@@ -52,11 +49,7 @@ int GetQuotesEx(const char* ticker, int periodicity, int lastValid, int size, Qu
 RecentInfo* GetRecentInfo(const char* ticker) { return GetRecentInfoRecord(ticker); }
 
 int GetStatus(PluginStatus* status) {
-  if (status == nullptr) return 1;
-  const int state = g_nConnState;
-  FillStatus(g_global, state, status);
-  // While connected, a status query also refreshes the real-time records.
-  if (state == CONN_CONNECTED && g_global.m_bAutoConnect != 0) GetRealtimeQuote(g_global);
+  if (status != nullptr) ReportStatus(g_global, status);
   return 1;
 }
 

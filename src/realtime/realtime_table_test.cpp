@@ -62,12 +62,15 @@ TEST(RealtimeTable, TickerLongerThanTheNameFieldIsRefusedWhole) {
   std::unique_ptr<CRealtimeTable> table(CRealtimeTable::Create());
   std::string fits(63, 'A');
   std::string tooLong(64, 'B');
+  // A mark in the field right after the name shows any write past it.
+  table->Record(0)->Exchange[0] = 'X';
   EXPECT_EQ(nullptr, table->FindOrAddRecentInfo(tooLong.c_str()));
   EXPECT_EQ(0, table->UsedCount());
+  EXPECT_EQ('X', table->Record(0)->Exchange[0]);
   RecentInfo* r = table->FindOrAddRecentInfo(fits.c_str());
   ASSERT_NE(nullptr, r);
   EXPECT_EQ(fits, r->Name);
-  EXPECT_EQ(0, r->Status);  // the byte after the name field is untouched
+  EXPECT_EQ('X', r->Exchange[0]);
   EXPECT_EQ(nullptr, table->FindOrAddRecentInfo(nullptr));
 }
 

@@ -1,0 +1,126 @@
+// The entry points of a connected plug-in, as the host drives them: a copy
+// of the library of its own (so that unloading it really unloads it), the
+// private server in its settings, and the window system's clock.
+#if !defined(_WIN32)
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "host/plugin_api.h"
+#include "platform/posix/window_system.h"
+#include "platform/registry.h"
+#include "testing/test_registry.h"
+#include "testing/test_server.h"
+
+namespace {
+
+const char kKey[] = "Software\\ZUZ\\Velmora\\Velmora";
+
+// The sockets this process holds: the plug-in's connection is one of them.
+int OpenSockets() {
+  int sockets = 0;
+  DIR* fds = opendir("/proc/self/fd");
+  if (fds == nullptr) return -1;
+  while (dirent* entry = readdir(fds)) {
+    struct stat info;
+    if (fstatat(dirfd(fds), entry->d_name, &info, 0) == 0 && S_ISSOCK(info.st_mode)) ++sockets;
+  }
+  closedir(fds);
+  return sockets;
+}
+
+class ConnectedPluginTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(testing_server::Configured()) << "source scripts/dbserver env first";
+    copy = std::filesystem::temp_directory_path().string() + "/velmora-connected-" +
+           std::to_string(getpid()) + ".so";
+    std::filesystem::copy_file(DefaultPluginPath(), copy,
+                               std::filesystem::copy_options::overwrite_existing);
+    testing_registry::UseFreshRoot();
+    testing_registry::CreateKey(kKey);
+    platform::RegistryWriteString(kKey, "ServerAddress", std::getenv("VELMORA_DB_HOST"));
+    platform::RegistryWriteString(kKey, "ServerPort", std::getenv("VELMORA_DB_PORT"));
+    platform::RegistryWriteNumber(kKey, "AutoConnect", 1);
+    testing_registry::SetEnv("VELMORA_CLIENT_ID", "exports-connected");
+    testing_server::AdminExec(
+        "Replace Into NVSession (ClientID,UserName,Email,LastConnID,CurrConnID,Permit,"
+        "SessionStatus) Values ('exports-connected','Held','held@velmora.example',0,1,1,0)");
+    window = window_system::CreateWindow();
+  }
+  void TearDown() override {
+    if (api.library != nullptr) api.Unload();
+    window_system::DestroyWindow(window);
+    window_system::Messages().clear();
+    std::filesystem::remove(copy);
+    testing_registry::SetEnv("VELMORA_CLIENT_ID", clientId.empty() ? nullptr : clientId.c_str());
+    testing_server::AdminExec("Delete From NVSession Where ClientID='exports-connected'");
+  }
+  // Loads the copy and connects it as the host does on a database load.
+  void LoadAndConnect() {
+    std::string error;
+    ASSERT_TRUE(api.Load(copy, &error)) << error;
+    ASSERT_EQ(1, api.Init());
+    PluginNotification note{};
+    note.nReason = REASON_DATABASE_LOADED;
+    note.hMainWnd = window;
+    note.pWorkspace = &workspace;
+    ASSERT_EQ(1, api.Notify(&note));
+  }
+  std::string Status() {
+    PluginStatus status{};
+    api.GetStatus(&status);
+    return status.szShortMessage;
+  }
+  size_t Timers() {
+    size_t n = 0;
+    for (const auto& timer : window_system::Timers()) n += timer.first.first == window;
+    return n;
+  }
+
+  std::string clientId = std::getenv("VELMORA_CLIENT_ID") ? std::getenv("VELMORA_CLIENT_ID") : "";
+  std::string copy;
+  PluginApi api;
+  WindowHandle window = nullptr;
+  Workspace workspace{};
+};
+
+// Release ends the session but is no notification: the state and the
+// timers stay until the host's unload notification.
+TEST_F(ConnectedPluginTest, ReleaseWhileConnectedLeavesTheStateAndTimers) {
+  LoadAndConnect();
+  ASSERT_EQ("Conn", Status());
+  ASSERT_EQ(1u, Timers());
+  EXPECT_EQ(1, api.Release());
+  EXPECT_EQ("Conn", Status());
+  EXPECT_EQ(1u, Timers());
+  const std::vector<std::string> calls = testing_server::CallsFor("exports-connected");
+  ASSERT_FALSE(calls.empty());
+  EXPECT_EQ("Plugin223_Disconnect('exports-connected','held@velmora.example',0)", calls.back());
+  EXPECT_EQ(1, api.Release());  // nothing left to end
+  EXPECT_EQ(calls.size(), testing_server::CallsFor("exports-connected").size());
+}
+
+// A host that unloads the library without a Release: the global state's
+// destructor still closes and frees the connection it holds.
+TEST_F(ConnectedPluginTest, UnloadingWithAConnectionHeldClosesIt) {
+  const int before = OpenSockets();
+  LoadAndConnect();
+  ASSERT_EQ("Conn", Status());
+  EXPECT_GT(OpenSockets(), before);
+  // Its timers would call into the unloaded library: the host's window
+  // goes first.
+  window_system::DestroyWindow(window);
+  window = window_system::CreateWindow();
+  api.Unload();
+  EXPECT_EQ(before, OpenSockets());
+}
+
+}  // namespace
+#endif
