@@ -128,8 +128,10 @@ if [ "$(host_path manual | sed 's/.* -> //')" = Disc ]; then
 else fail "AutoConnect off: ended $(host_path manual)"; fi
 
 echo "== server paused (SIGSTOP) and resumed"
-linux_host paused 50 "$WORK/registry-on" "$CLIENT_ID"
-outage paused 20 pause
+# Long enough for the status query's refresh and then a tick to wait out
+# the driver's read time-out (15 s each), so that the tick goes Down.
+linux_host paused 70 "$WORK/registry-on" "$CLIENT_ID"
+outage paused 40 pause
 host_finished paused "paused"
 recovered paused "paused" $((2 * TRADE + 17))
 no_connection_left "paused"

@@ -86,6 +86,12 @@ int32_t FloatToInt(float value) {
   return static_cast<int32_t>(value);
 }
 
+int32_t ReadWholeNumber(CSRecordset& rs, std::string_view column) {
+  CDBVariant value;
+  rs.GetFieldValue(column, value, SQL_C_FLOAT_TYPE);
+  return value.IsNull() ? 0 : FloatToInt(value.m_fltVal);
+}
+
 CDatabase::CDatabase() = default;
 
 CDatabase::~CDatabase() { Close(); }

@@ -51,6 +51,13 @@ struct CDBVariant {
 // clamped to the int32 range.
 int32_t FloatToInt(float value);
 
+class CSRecordset;
+
+// A numeric column of the current row read as the whole number it holds:
+// fetched as a 32-bit float and truncated, NULL as 0. Throws CDBException
+// when the result has no such column.
+int32_t ReadWholeNumber(CSRecordset& rs, std::string_view column);
+
 class CDatabase {
  public:
   enum : unsigned { noOdbcDialog = 8 };

@@ -32,12 +32,6 @@ void Log(CGlobal& g, const std::string& message) {
                                    CallText(g.m_strEmail).c_str(), CallText(message).c_str()));
 }
 
-int ReadNumber(CSRecordset& rs, const char* column) {
-  CDBVariant value;
-  rs.GetFieldValue(column, value, SQL_C_FLOAT_TYPE);
-  return value.IsNull() ? 0 : FloatToInt(value.m_fltVal);
-}
-
 }  // namespace
 
 std::string CallText(const std::string& text) {
@@ -65,10 +59,10 @@ int IsUserLoginOk(CGlobal& g) {
     CSRecordset rs(g.m_pDatabase);
     if (rs.Open(CSRecordset::forwardOnly, FormatText(format.c_str(), id.c_str(), id.c_str()), 0)) {
       while (!rs.IsEOF()) {
-        int last = ReadNumber(rs, "LastConnID");
+        int last = ReadWholeNumber(rs, "LastConnID");
         g.m_nLastConnId = last != g.m_nCurrConnId ? last : 0;
-        g.m_nCurrConnId = ReadNumber(rs, "CurrConnID");
-        result = ReadNumber(rs, "Permit");
+        g.m_nCurrConnId = ReadWholeNumber(rs, "CurrConnID");
+        result = ReadWholeNumber(rs, "Permit");
         rs.GetFieldValue("ColCloseBidAsk", g.m_strColCloseBidAsk);
         rs.GetFieldValue("ColBid", g.m_strColBid);
         rs.GetFieldValue("ColAsk", g.m_strColAsk);
@@ -94,7 +88,7 @@ int IsUserLoginOk(CGlobal& g) {
       return result;
     }
     if (result != 0) {
-      Log(g, "Unable connect to server, \nconnection is already in use.");
+      Log(g, kSessionInUseText);
       return 0;
     }
     ++g.m_nSessionSeq;

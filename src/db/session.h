@@ -15,6 +15,11 @@ int IsUserLoginOk(CGlobal& g);
 // frees it, ignoring database errors; always leaves m_pDatabase null.
 void DisconnectSession(CGlobal& g);
 
+// Why a session was refused: logged on the server and shown in the status
+// area while the state is Error.
+inline constexpr char kSessionInUseText[] =
+    "Unable connect to server, \nconnection is already in use.";
+
 // A text argument of a procedure call, with ' and \ doubled so that any text
 // (a driver's error message, say) reaches the server intact.
 std::string CallText(const std::string& text);

@@ -10,33 +10,39 @@
 #include "db/connection.h"
 #include "db/database.h"
 #include "plugin/global.h"
+#include "testing/client_fixture.h"
 #include "testing/test_server.h"
 
 namespace {
 
-class SessionTest : public ::testing::Test {
+class SessionTest : public ClientFixture {
  protected:
+  SessionTest() : ClientFixture("session") {}
   void SetUp() override {
-    ASSERT_TRUE(testing_server::Configured()) << "source scripts/dbserver env first";
-    id = std::string("session-") + ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    testing_server::AdminExec("Delete From NVSession Where ClientID='" + id + "'");
-    testing_server::AdminExec("Delete From NVCallLog Where Args Like '''" + id + "''%'");
+    ClientFixture::SetUp();
     testing_server::PointAt(g);
     g.m_strClientId = id;
     OpenDatabase(g);
     ASSERT_NE(nullptr, g.m_pDatabase);
   }
-  void TearDown() override { DisconnectSession(g); }
-
-  void Record(int permit, int last, int curr) {
-    testing_server::AdminExec(
-        "Replace Into NVSession (ClientID,UserName,Email,LastConnID,CurrConnID,Permit,"
-        "ColCloseBidAsk,ColBid,ColAsk,IntradayStart,SessionStatus) Values ('" + id +
-        "','Ani','ani@velmora.example'," + std::to_string(last) + "," + std::to_string(curr) +
-        "," + std::to_string(permit) + ",'AvgPrice','BidPrice','OfferPrice','2024-01-02',0)");
+  void TearDown() override {
+    DisconnectSession(g);
+    ClientFixture::TearDown();
   }
 
-  std::vector<std::string> Calls() { return testing_server::CallsFor(id); }
+  void Record(int permit, int last, int curr) {
+    SessionRecord r;
+    r.user = "Ani";
+    r.email = "ani@velmora.example";
+    r.lastConn = last;
+    r.currConn = curr;
+    r.permit = permit;
+    r.colCloseBidAsk = "AvgPrice";
+    r.colBid = "BidPrice";
+    r.colAsk = "OfferPrice";
+    r.intradayStart = "2024-01-02";
+    WriteSession(r);
+  }
 
   std::string Register(int seq) {
     return "Plugin223_Register('" + id + "','ani@velmora.example','1.2.2.0','" +
@@ -44,7 +50,6 @@ class SessionTest : public ::testing::Test {
   }
 
   CGlobal g;
-  std::string id;
 };
 
 TEST_F(SessionTest, AcceptedTakesOverTheAccountAndRegisters) {
@@ -83,7 +88,7 @@ TEST_F(SessionTest, RefusalsCountUpUntilAnAcceptedCheck) {
   for (int i = 0; i < 3; ++i) EXPECT_EQ(0, IsUserLoginOk(g));
   Record(1, 0, 3);
   EXPECT_NE(0, IsUserLoginOk(g));
-  testing_server::AdminExec("Delete From NVSession Where ClientID='" + id + "'");
+  RemoveSession();
   EXPECT_EQ(0, IsUserLoginOk(g));  // no record at all
   EXPECT_EQ((std::vector<std::string>{Register(1), Register(2), Register(3), Register(0),
                                       Register(1)}),

@@ -13,16 +13,17 @@
 #include "plugin/app.h"
 #include "realtime/realtime_refresh.h"
 #include "realtime/realtime_table.h"
+#include "testing/client_fixture.h"
 #include "testing/test_server.h"
 #include "ui/resource.h"
 
 namespace {
 
-class LifecycleTest : public ::testing::Test {
+class LifecycleTest : public ClientFixture {
  protected:
+  LifecycleTest() : ClientFixture("life") {}
   void SetUp() override {
-    ASSERT_TRUE(testing_server::Configured()) << "source scripts/dbserver env first";
-    id = std::string("life-") + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    ClientFixture::SetUp();
     Session(1, 0);
     testing_server::AdminExec("Update NVMarket Set isMarketClosed=0,EOD=0");
     window = window_system::CreateWindow();
@@ -45,15 +46,18 @@ class LifecycleTest : public ::testing::Test {
     g_global.m_bAutoConnect = 0;
     g_nConnState = CONN_WAIT;
     g_nRetriesLeft = 5;
-    testing_server::AdminExec("Delete From NVSession Where ClientID='" + id + "'");
+    ClientFixture::TearDown();
     testing_server::AdminExec("Update NVMarket Set isMarketClosed=0,EOD=0");
   }
 
   void Session(int permit, int status) {
-    testing_server::AdminExec(
-        "Replace Into NVSession (ClientID,UserName,Email,LastConnID,CurrConnID,Permit,"
-        "SessionStatus) Values ('" + id + "','Life','life@velmora.example',0,4," +
-        std::to_string(permit) + "," + std::to_string(status) + ")");
+    SessionRecord r;
+    r.user = "Life";
+    r.email = "life@velmora.example";
+    r.currConn = 4;
+    r.permit = permit;
+    r.status = status;
+    WriteSession(r);
   }
   void Notify(int reason, int menuChoice = 0) {
     platform::ScriptMenuChoice(menuChoice);
@@ -72,7 +76,6 @@ class LifecycleTest : public ::testing::Test {
 
   WindowHandle window = nullptr;
   Workspace workspace{};
-  std::string id;
 };
 
 TEST_F(LifecycleTest, WithoutAutoConnectTheLoadWaitsAndOffersConnectOnly) {
@@ -136,7 +139,7 @@ TEST_F(LifecycleTest, LoadAndUnloadInOneNotificationEndsDisconnected) {
   EXPECT_TRUE(window_system::Timers().empty());
   EXPECT_EQ(nullptr, g_global.m_pDatabase);
   EXPECT_EQ("Plugin223_Disconnect('" + id + "','life@velmora.example',0)",
-            testing_server::CallsFor(id).back());
+            Calls().back());
 }
 
 TEST_F(LifecycleTest, RefusedSessionIsAnErrorWithNothingToChoose) {
@@ -170,7 +173,7 @@ TEST_F(LifecycleTest, AnInvalidSessionInAPollDisconnects) {
   EXPECT_EQ(CONN_DISCONNECTED, g_nConnState);
   EXPECT_TRUE(window_system::Timers().empty());
   EXPECT_EQ("Plugin223_Disconnect('" + id + "','life@velmora.example',6)",
-            testing_server::CallsFor(id).back());
+            Calls().back());
 }
 
 TEST_F(LifecycleTest, DatabaseErrorsRetryFourTimesQuicklyThenSlowlyOrNotAtAll) {

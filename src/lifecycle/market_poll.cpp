@@ -6,16 +6,6 @@
 #include "db/session.h"
 #include "plugin/global.h"
 
-namespace {
-
-int ReadNumber(CSRecordset& rs, const std::string& column) {
-  CDBVariant value;
-  rs.GetFieldValue(column, value, SQL_C_FLOAT_TYPE);
-  return value.IsNull() ? 0 : FloatToInt(value.m_fltVal);
-}
-
-}  // namespace
-
 int PollMarketStatus(CGlobal& g) {
   g.m_nSessionStatus = 0;
   int result = 0;
@@ -46,15 +36,15 @@ int PollMarketStatus(CGlobal& g) {
   int a = 0, b = 0;
   while (!rs.IsEOF()) {
     rs.GetFieldValue("StatusMessage", g.m_strStatusMessage);
-    g.m_bMarketClosed = ReadNumber(rs, "isMarketClosed");
-    a = ReadNumber(rs, prevId);
-    b = ReadNumber(rs, currId);
-    g.m_nSessionStatus = ReadNumber(rs, status);
+    g.m_bMarketClosed = ReadWholeNumber(rs, "isMarketClosed");
+    a = ReadWholeNumber(rs, prevId);
+    b = ReadWholeNumber(rs, currId);
+    g.m_nSessionStatus = ReadWholeNumber(rs, status);
     result = g.m_nSessionStatus == 0 ? 1 : 0;
     CDBVariant day;
     rs.GetFieldValue(date, day, SQL_C_TIMESTAMP_TYPE);
     if (!day.IsNull()) g.m_nMarketDate = DateNumber(day.m_date);
-    g.m_bEod = ReadNumber(rs, "EOD");
+    g.m_bEod = ReadWholeNumber(rs, "EOD");
     rs.MoveNext();
   }
   if (a != b) {

@@ -8,16 +8,16 @@
 #include "db/connection.h"
 #include "db/session.h"
 #include "plugin/global.h"
+#include "testing/client_fixture.h"
 #include "testing/test_server.h"
 
 namespace {
 
-class MarketPollTest : public ::testing::Test {
+class MarketPollTest : public ClientFixture {
  protected:
+  MarketPollTest() : ClientFixture("poll") {}
   void SetUp() override {
-    ASSERT_TRUE(testing_server::Configured()) << "source scripts/dbserver env first";
-    id = std::string("poll-") + ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    testing_server::AdminExec("Delete From NVCallLog Where Args Like '''" + id + "''%'");
+    ClientFixture::SetUp();
     testing_server::PointAt(g);
     g.m_strClientId = id;
     g.m_strEmail = "poll@velmora.example";
@@ -26,16 +26,19 @@ class MarketPollTest : public ::testing::Test {
   }
   void TearDown() override {
     DisconnectSession(g);
-    testing_server::AdminExec("Delete From NVSession Where ClientID='" + id + "'");
+    ClientFixture::TearDown();
     testing_server::AdminExec(
         "Update NVMarket Set StatusMessage='Trading',isMarketClosed=0,EOD=0");
   }
 
   void Session(int last, int curr, int status) {
-    testing_server::AdminExec(
-        "Replace Into NVSession (ClientID,UserName,Email,LastConnID,CurrConnID,Permit,"
-        "SessionStatus) Values ('" + id + "','Poll','poll@velmora.example'," +
-        std::to_string(last) + "," + std::to_string(curr) + ",1," + std::to_string(status) + ")");
+    SessionRecord r;
+    r.user = "Poll";
+    r.email = "poll@velmora.example";
+    r.lastConn = last;
+    r.currConn = curr;
+    r.status = status;
+    WriteSession(r);
   }
   void Market(const char* message, int closed, int eod, const char* date) {
     testing_server::AdminExec(std::string("Update NVMarket Set StatusMessage='") + message +
@@ -44,7 +47,6 @@ class MarketPollTest : public ::testing::Test {
   }
 
   CGlobal g;
-  std::string id;
 };
 
 TEST_F(MarketPollTest, AValidSessionStoresTheMarketsState) {
@@ -57,7 +59,7 @@ TEST_F(MarketPollTest, AValidSessionStoresTheMarketsState) {
   EXPECT_EQ(0, g.m_bEod);
   EXPECT_EQ(20240305, g.m_nMarketDate);
   EXPECT_EQ(3, g.m_nCurrConnId);  // equal ids: no call, nothing taken over
-  EXPECT_TRUE(testing_server::CallsFor(id).empty());
+  EXPECT_TRUE(Calls().empty());
 
   Market("Closed", 1, 1, "2024-03-06");
   EXPECT_EQ(1, PollMarketStatus(g));
@@ -73,7 +75,7 @@ TEST_F(MarketPollTest, AnInvalidOrMissingSessionEndsIt) {
   DisconnectSession(g);
   EXPECT_EQ((std::vector<std::string>{"Plugin223_Disconnect('" + id +
                                       "','poll@velmora.example',3)"}),
-            testing_server::CallsFor(id));
+            Calls());
 
   OpenDatabase(g);
   g.m_bMarketClosed = 1;
@@ -93,10 +95,10 @@ TEST_F(MarketPollTest, DifferingConnectionIdsAreReported) {
     EXPECT_EQ(9, g.m_nCurrConnId);
     EXPECT_EQ((std::vector<std::string>{"Plugin223_ConnId('" + id + "','poll@velmora.example'," +
                                         std::to_string(previous) + ",9,12)"}),
-              testing_server::CallsFor(id));
+              Calls());
     // The server took the report: the ids agree now and nothing more is sent.
     EXPECT_EQ(1, PollMarketStatus(g));
-    EXPECT_EQ(1u, testing_server::CallsFor(id).size());
+    EXPECT_EQ(1u, Calls().size());
   }
 }
 

@@ -3,8 +3,10 @@
 #include <cstring>
 #include <string>
 
+#include "db/session.h"
 #include "lifecycle/conn_state.h"
 #include "plugin/global.h"
+#include "plugin/version.h"
 
 namespace {
 
@@ -30,7 +32,7 @@ void FillStatus(const CGlobal& g, int state, PluginStatus* status) {
       shortText = "Conn";
       status->nStatusCode = 0;
       status->clrStatusColor = 0x0000FF00;
-      longText = "Version 1.2.2 (" + g.m_strPlatformBits + "-bit)\nUser = " +
+      longText = std::string(kVersionLine) + " (" + g.m_strPlatformBits + "-bit)\nUser = " +
                  g.m_strUserName + "\nEmail = " + g.m_strEmail;
       break;
     case CONN_DISCONNECTED:
@@ -51,7 +53,7 @@ void FillStatus(const CGlobal& g, int state, PluginStatus* status) {
     default:
       shortText = "Error";
       status->clrStatusColor = 0x00800080;
-      longText = "Unable connect to server, \nconnection is already in use.";
+      longText = kSessionInUseText;
       break;
   }
   CopyCut(status->szShortMessage, sizeof status->szShortMessage, shortText);

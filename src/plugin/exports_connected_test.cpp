@@ -15,6 +15,7 @@
 #include "host/plugin_api.h"
 #include "platform/posix/window_system.h"
 #include "platform/registry.h"
+#include "testing/client_fixture.h"
 #include "testing/test_registry.h"
 #include "testing/test_server.h"
 
@@ -35,10 +36,11 @@ int OpenSockets() {
   return sockets;
 }
 
-class ConnectedPluginTest : public ::testing::Test {
+class ConnectedPluginTest : public ClientFixture {
  protected:
+  ConnectedPluginTest() : ClientFixture("exports") {}
   void SetUp() override {
-    ASSERT_TRUE(testing_server::Configured()) << "source scripts/dbserver env first";
+    ClientFixture::SetUp();
     copy = std::filesystem::temp_directory_path().string() + "/velmora-connected-" +
            std::to_string(getpid()) + ".so";
     std::filesystem::copy_file(DefaultPluginPath(), copy,
@@ -48,10 +50,10 @@ class ConnectedPluginTest : public ::testing::Test {
     platform::RegistryWriteString(kKey, "ServerAddress", std::getenv("VELMORA_DB_HOST"));
     platform::RegistryWriteString(kKey, "ServerPort", std::getenv("VELMORA_DB_PORT"));
     platform::RegistryWriteNumber(kKey, "AutoConnect", 1);
-    testing_registry::SetEnv("VELMORA_CLIENT_ID", "exports-connected");
-    testing_server::AdminExec(
-        "Replace Into NVSession (ClientID,UserName,Email,LastConnID,CurrConnID,Permit,"
-        "SessionStatus) Values ('exports-connected','Held','held@velmora.example',0,1,1,0)");
+    testing_registry::SetEnv("VELMORA_CLIENT_ID", id.c_str());
+    SessionRecord record;
+    record.email = "held@velmora.example";
+    WriteSession(record);
     window = window_system::CreateWindow();
   }
   void TearDown() override {
@@ -60,7 +62,7 @@ class ConnectedPluginTest : public ::testing::Test {
     window_system::Messages().clear();
     std::filesystem::remove(copy);
     testing_registry::SetEnv("VELMORA_CLIENT_ID", clientId.empty() ? nullptr : clientId.c_str());
-    testing_server::AdminExec("Delete From NVSession Where ClientID='exports-connected'");
+    ClientFixture::TearDown();
   }
   // Loads the copy and connects it as the host does on a database load.
   void LoadAndConnect() {
@@ -100,11 +102,11 @@ TEST_F(ConnectedPluginTest, ReleaseWhileConnectedLeavesTheStateAndTimers) {
   EXPECT_EQ(1, api.Release());
   EXPECT_EQ("Conn", Status());
   EXPECT_EQ(1u, Timers());
-  const std::vector<std::string> calls = testing_server::CallsFor("exports-connected");
+  const std::vector<std::string> calls = Calls();
   ASSERT_FALSE(calls.empty());
-  EXPECT_EQ("Plugin223_Disconnect('exports-connected','held@velmora.example',0)", calls.back());
+  EXPECT_EQ("Plugin223_Disconnect('" + id + "','held@velmora.example',0)", calls.back());
   EXPECT_EQ(1, api.Release());  // nothing left to end
-  EXPECT_EQ(calls.size(), testing_server::CallsFor("exports-connected").size());
+  EXPECT_EQ(calls.size(), Calls().size());
 }
 
 // A host that unloads the library without a Release: the global state's

@@ -4,6 +4,7 @@
 
 #include "db/database.h"
 #include "db/quoting.h"
+#include "plugin/version.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ CGlobal::CGlobal()
       m_nBackfillEod(0),
       m_nBackfillIntraday(0),
       m_strPlatformBits(platform::PlatformBits()),
-      m_strVersion("1.2.2.0"),
+      m_strVersion(kVersionFourPart),
       m_szConnBase{},
       m_nSessionStatus(0),
       m_bRemoveZeroVolume(1),

@@ -1,5 +1,7 @@
 #include "plugin/identity.h"
 
+#include "plugin/version.h"
+
 namespace {
 
 // Four characters packed with the first in the most significant byte.
@@ -15,7 +17,7 @@ constexpr int32_t PackId(char a, char b, char c, char d) {
 const PluginInfo kPluginIdentity = {
     sizeof(PluginInfo),
     2,      // data plug-in
-    10202,  // 1.2.2
+    kVersionNumber,
     PackId('V', 'e', 'l', 'm'),
     "Velmora Data Plug-in",
     "Velmora",

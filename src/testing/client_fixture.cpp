@@ -1,0 +1,46 @@
+#include "testing/client_fixture.h"
+
+#include "testing/test_server.h"
+
+namespace {
+
+std::string Text(const std::string& value) { return "'" + value + "'"; }
+
+}  // namespace
+
+void ClientFixture::SetUp() {
+  ASSERT_TRUE(testing_server::Configured()) << "source scripts/dbserver env first";
+  id = m_prefix + "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
+  Clean();
+}
+
+void ClientFixture::TearDown() { Clean(); }
+
+void ClientFixture::Clean() {
+  RemoveSession();
+  testing_server::AdminExec("Delete From NVCallLog Where Args Like '''" + id + "''%'");
+}
+
+void ClientFixture::WriteSession(const SessionRecord& r) {
+  std::string columns = "ClientID,UserName,Email,LastConnID,CurrConnID,Permit,SessionStatus";
+  std::string values = Text(id) + "," + Text(r.user) + "," + Text(r.email) + "," +
+                       std::to_string(r.lastConn) + "," + std::to_string(r.currConn) + "," +
+                       std::to_string(r.permit) + "," + std::to_string(r.status);
+  const std::pair<const char*, const std::string*> optional[] = {
+      {"ColCloseBidAsk", &r.colCloseBidAsk},
+      {"ColBid", &r.colBid},
+      {"ColAsk", &r.colAsk},
+      {"IntradayStart", &r.intradayStart}};
+  for (const auto& [column, value] : optional) {
+    if (value->empty()) continue;
+    columns += std::string(",") + column;
+    values += "," + Text(*value);
+  }
+  testing_server::AdminExec("Replace Into NVSession (" + columns + ") Values (" + values + ")");
+}
+
+void ClientFixture::RemoveSession() {
+  testing_server::AdminExec("Delete From NVSession Where ClientID='" + id + "'");
+}
+
+std::vector<std::string> ClientFixture::Calls() const { return testing_server::CallsFor(id); }

@@ -1,0 +1,43 @@
+// A test against the private server with a client id of its own: the
+// test's name behind a prefix, its session record and call log removed
+// before and after the test, and a session record written on request.
+#ifndef VELMORA_TESTING_CLIENT_FIXTURE_H_
+#define VELMORA_TESTING_CLIENT_FIXTURE_H_
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+struct SessionRecord {
+  std::string user = "Tester";
+  std::string email;
+  int lastConn = 0;
+  int currConn = 1;
+  int permit = 1;
+  int status = 0;
+  // The per-account column names and the intraday start, when not the
+  // table's defaults.
+  std::string colCloseBidAsk, colBid, colAsk, intradayStart;
+};
+
+class ClientFixture : public ::testing::Test {
+ protected:
+  explicit ClientFixture(const char* prefix) : m_prefix(prefix) {}
+  void SetUp() override;
+  void TearDown() override;
+
+  // Replaces the session record of this test's client id.
+  void WriteSession(const SessionRecord& record);
+  void RemoveSession();
+  // The procedure calls the server received for this client id.
+  std::vector<std::string> Calls() const;
+
+  std::string id;
+
+ private:
+  void Clean();
+  std::string m_prefix;
+};
+
+#endif  // VELMORA_TESTING_CLIENT_FIXTURE_H_
