@@ -31,6 +31,10 @@ CREATE TABLE NVConfig (
 -- the session (0: nobody); CurrConnID is the connection number granted to
 -- the installation. The check refuses a plug-in when LastConnID is neither 0
 -- nor the number that plug-in saw last, i.e. the session is held elsewhere.
+-- OwnerConnID and OwnerPort name the server connection (CONNECTION_ID() and
+-- its client port) that took the session: only that connection may give
+-- it up, and once it no longer exists the session is free (procedures.sql).
+-- NULL while nobody holds it, or when an operator set LastConnID by hand.
 CREATE TABLE NVSession (
   ClientID       VARCHAR(128) CHARACTER SET utf8mb4 COLLATE utf8mb4_bin NOT NULL,
   UserName       VARCHAR(128) NOT NULL DEFAULT '',
@@ -43,6 +47,8 @@ CREATE TABLE NVSession (
   ColAsk         VARCHAR(64) NOT NULL DEFAULT 'Ask',
   IntradayStart  DATE NULL,
   SessionStatus  INT NOT NULL DEFAULT 0,
+  OwnerConnID    BIGINT UNSIGNED NULL,
+  OwnerPort      VARCHAR(64) NULL,
   PRIMARY KEY (ClientID),
   KEY ix_session_email (Email)
 ) ENGINE=InnoDB;
@@ -151,12 +157,17 @@ CREATE TABLE NVSectors (
 ) ENGINE=InnoDB;
 
 -- What the procedures received, oldest first; `velmora-admin calls` prints
--- ProcName(Args). Not readable by the plug-in's account.
+-- ProcName(Args) and the Note, if any (a call that changed nothing because
+-- its connection does not own the session, a session freed because its
+-- owner is gone). ConnID is the caller's server connection. Not readable by
+-- the plug-in's account.
 CREATE TABLE NVCallLog (
   id       BIGINT NOT NULL AUTO_INCREMENT,
   CalledAt DATETIME(6) NOT NULL,
   ProcName VARCHAR(64) NOT NULL,
   Args     TEXT NOT NULL,
+  ConnID   BIGINT UNSIGNED NULL,
+  Note     VARCHAR(255) NOT NULL DEFAULT '',
   PRIMARY KEY (id)
 ) ENGINE=InnoDB;
 

@@ -192,10 +192,23 @@ check "session-query: an empty client id matches nothing" 0 "$(row_count)"
 run_doc session-query ss "LastConnID,CurrConnID,Permit,ColCloseBidAsk,ColBid,ColAsk,UserName,Email,IntradayStart" "${TID^^}" "${TID^^}"
 check "session-query: client ids compare exactly" 0 "$(row_count)"
 
+# A session is owned by the server connection that registered it, for as
+# long as that connection lasts: the checks of what a call changed run on
+# the caller's own connection (the plug-in's account reads NVSession).
+doc() { fill "$(template "$1")" "${@:2}"; }
+HELD="Select LastConnID From NVSession Where ClientID='$TID'"
+STATUS="$(doc market-status ss test@velmora.example "$TID")"
+REG0="$(doc session-register ssssd "$TID" test@velmora.example 1.2.2.0 32 0)"
+one() { OUT="$("$Q" "$@" 2>"$TMP/err")"; RC=$?; ERR="$(cat "$TMP/err")"; }
+values() { grep -v '^[A-Za-z]' <<<"$OUT" | cut -f"$1" | paste -sd' '; }
+
 run_doc session-register ssssd "" "$TID" test@velmora.example 1.2.2.0 32 0
-check "register with count 0: the session is held by CurrConnID" 7 "$(asql "SELECT LastConnID FROM NVSession WHERE ClientID='$TID'")"
+check "a registration whose connection has ended holds nothing: the next connection finds the session free" \
+    0 "$(asql "SELECT LastConnID FROM NVSession WHERE ClientID='$TID'")"
+one "$REG0" "$HELD" "$STATUS"
+check "register with count 0: the session is held by CurrConnID" "7" "$(sed -n 2p <<<"$OUT")"
+check "market-status: one row with both connection ids" "7|7|0" "$(sed -n 4p <<<"$OUT" | cut -f3-5 | tr '\t' '|')"
 run_doc market-status ss "StatusMessage,isMarketClosed,PrevConnID,ConnID,SessionStatus,MarketDate,EOD" test@velmora.example "$TID"
-check "market-status: one row with both connection ids" "7|7|0" "$(sed -n 2p <<<"$OUT" | cut -f3-5 | tr '\t' '|')"
 TYPES="c,f,f,f,f,t,f" run_doc market-status ss "StatusMessage,isMarketClosed,PrevConnID,ConnID,SessionStatus,MarketDate,EOD" test@velmora.example "$TID"
 check "market-status: MarketDate reads as a timestamp" "$(asql "SELECT CONCAT(MarketDate,' 00:00:00') FROM NVMarket")" "$(sed -n 2p <<<"$OUT" | cut -f6)"
 run_doc market-status ss "StatusMessage,isMarketClosed,PrevConnID,ConnID,SessionStatus,MarketDate,EOD" other@velmora.example "$TID"
@@ -203,9 +216,36 @@ check "market-status: no row when the e-mail does not match" 0 "$(row_count)"
 
 admin session "$TID" --curr-conn 9 >/dev/null
 run_doc conn-id ssddd "" "$TID" test@velmora.example 7 9 5
-check "conn-id: the session is held by the second id" 9 "$(asql "SELECT LastConnID FROM NVSession WHERE ClientID='$TID'")"
+one "$REG0" "$(doc conn-id ssddd "$TID" test@velmora.example 7 11 5)" "$HELD"
+check "conn-id: the session is held by the second id" 11 "$(values 1)"
 run_doc disconnect ssd "" "$TID" test@velmora.example 3
-check "disconnect: the session is free" 0 "$(asql "SELECT LastConnID FROM NVSession WHERE ClientID='$TID'")"
+one "$REG0" "$HELD" "$(doc disconnect ssd "$TID" test@velmora.example 3)" "$HELD"
+check "disconnect: the owner's disconnect frees the session" "9 0" "$(values 1)"
+
+# Two copies at once: the first holds the session while the second calls.
+admin clear-calls
+"$Q" "$REG0" "Select Sleep(4) As Held" >/dev/null 2>&1 &
+holder=$!
+for _ in $(seq 1 40); do
+    [ "$(asql "SELECT LastConnID FROM NVSession WHERE ClientID='$TID'")" = 9 ] && break
+    sleep 0.1
+done
+one "$(doc disconnect ssd "$TID" test@velmora.example 0)" "$REG0" "$(doc conn-id ssddd "$TID" test@velmora.example 9 12 5)" "$STATUS"
+check "another connection's disconnect, registration and conn-id leave the owner's session alone" \
+    "9|9" "$(tail -1 <<<"$OUT" | cut -f3-4 | tr '\t' '|')"
+notes="$(admin calls | grep -c "^Plugin223_.*('$TID'.*  # not carried out: connection [0-9]* does not own the session, connection [0-9]* does$")"
+check "each of the three is in the call log as not carried out" 3 "$notes"
+wait "$holder"
+check "once the owning connection has ended, the next connection finds the session free" \
+    0 "$(asql "SELECT LastConnID FROM NVSession WHERE ClientID='$TID'")"
+check "the freed session is in the call log" 1 \
+    "$(admin calls | grep -c "^NVFreeOrphanSessions('$TID')  # session freed: connection [0-9]*, its owner, is gone$")"
+admin session "$TID" --last-conn 5 >/dev/null
+one "$(doc disconnect ssd "$TID" test@velmora.example 0)" "$HELD"
+check "a number set by hand is not given up by a disconnect" 5 "$(values 1)"
+admin session "$TID" --last-conn 0 >/dev/null
+
+admin clear-calls
 run_doc session-register ssssd "" "$TID" test@velmora.example 1.2.2.0 32 2
 check "register with a refused count holds nothing" 0 "$(asql "SELECT LastConnID FROM NVSession WHERE ClientID='$TID'")"
 admin session "$TID" --permit 0 >/dev/null
@@ -216,10 +256,7 @@ connection is already in use."
 check "message-log: the message reaches the message log" \
     "$TID	test@velmora.example	Unable connect to server, \\nconnection is already in use." "$(admin messages)"
 check "calls: every call, oldest first, one a line" \
-"Plugin223_Register('$TID','test@velmora.example','1.2.2.0','32',0)
-Plugin223_ConnId('$TID','test@velmora.example',7,9,5)
-Plugin223_Disconnect('$TID','test@velmora.example',3)
-Plugin223_Register('$TID','test@velmora.example','1.2.2.0','32',2)
+"Plugin223_Register('$TID','test@velmora.example','1.2.2.0','32',2)
 Plugin223_Register('$TID','test@velmora.example','1.2.2.0','64',0)
 Plugin223_Log('$TID','test@velmora.example','Unable connect to server, \\nconnection is already in use.')" \
     "$(admin calls)"
