@@ -373,10 +373,26 @@ f=$(mk c.csv "$RT_LIST" "ZZQ,2024-03-08 09:30:00,1,2,0.5,1.5,,,,,,,,,,,,," "ZZQ,
 bad_case "load-quotes: a duplicate code" "c\\.csv:3: duplicate code ZZQ" "$A" load-quotes "$f"
 f=$(mk u.csv "$RT_LIST" "ZZQ,2024-13-08 09:30:00,1,2,0.5,1.5,,,,,,,,,,,,,")
 bad_case "load-quotes: an impossible LastUpdate" "u\\.csv:2: date '2024-13-08' does not exist" "$A" load-quotes "$f"
+for v in 1e39 -3.5e38 nan inf 1e400; do
+    f=$(mk "big$v.csv" "$HDR" "$ok_line" "$ok_line" "$ZT,2024-03-09,,1,2,0.5,1.5,$v,1.5")
+    bad_case "load-bars: a volume of $v, beyond a 32-bit float" "big$v\\.csv:4: Volume '$v' is (beyond what a 32-bit float holds|not a number)" "$A" load-bars --daily "$f"
+done
+f=$(mk bigq.csv "$RT_LIST" "ZZQ,2024-03-08 09:30:00,1,2,0.5,1.5,,,,,,,1e39,,,,,,")
+bad_case "load-quotes: a TVol beyond a 32-bit float" "bigq\\.csv:2: TVol '1e39' is beyond what a 32-bit float holds" "$A" load-quotes "$f"
+bad_case "config: an interval beyond a 32-bit float" "--trade-interval: value '1e39' is beyond" "$A" config --trade-interval 1e39
+for stmt in "INSERT INTO NVEod (Ticker,TrDate,Close,AdjClose) VALUES ('$ZT','2024-04-01',1e39,1e39)" \
+            "INSERT INTO NVIntraday (Ticker,TrDate,TrTime,Volume) VALUES ('$ZT','2024-04-01','09:30',-1e39)" \
+            "INSERT INTO NVRealtime (Code,Last) VALUES ('ZZQ',3.5e38)" \
+            "UPDATE NVEod SET High=1e39 WHERE Ticker='BBCA' LIMIT 1"; do
+    bad_case "the schema refuses ${stmt:0:30}... beyond a 32-bit float" "CONSTRAINT .*float_range. failed" "$A" sql "$stmt"
+done
 bad_case "market: an impossible date" "--date: date '2025-02-29' does not exist" "$A" market trading --date 2025-02-29
 bad_case "config: an impossible date" "--backfill-eod: date '2024-04-31' does not exist" "$A" config --backfill-eod 2024-04-31
 bad_case "session: a non-numeric permit" "--permit: 'yes' is not a whole number" "$A" session "$TID" --permit yes
 check "the rejected inputs changed nothing" "$sum_before" "$(asql "CHECKSUM TABLE $SUM_TABLES")"
+{ echo "$HDR"; echo "$ZT,2024-03-10,,3.4028234663852886e38,1,1,1,-3.4028234663852886e38,1"; } >"$TMP/edge.csv"
+admin load-bars --daily "$TMP/edge.csv" >/dev/null
+check "load-bars: the largest float still loads" 1 "$(asql "SELECT COUNT(*) FROM NVEod WHERE Ticker='$ZT' AND TrDate='2024-03-10'")"
 
 echo "== loading 100,000 bars"
 "$PY" - "$TMP/big.csv" <<'EOF'
