@@ -219,25 +219,42 @@ END //
 -- Run by the server for every new client connection (init_connect): frees
 -- the sessions whose owning connection no longer exists, so that the next
 -- start of a plug-in whose host died finds its session free at once. Must
--- never keep a client from connecting, so errors are swallowed.
+-- never keep a client from connecting, so errors are swallowed. The server's
+-- connection list is read once, in one join, however many sessions are held;
+-- each session is freed only if it still has the owner that was found gone.
 DROP PROCEDURE IF EXISTS NVFreeOrphanSessions //
 CREATE DEFINER = 'velmora_admin'@'localhost' PROCEDURE NVFreeOrphanSessions()
   MODIFIES SQL DATA SQL SECURITY DEFINER
 BEGIN
+  DECLARE v_done INT DEFAULT 0;
+  DECLARE v_client VARCHAR(128) CHARACTER SET utf8mb4 COLLATE utf8mb4_bin;
+  DECLARE v_owner BIGINT UNSIGNED;
+  DECLARE v_port VARCHAR(64) CHARACTER SET utf8mb4;
+  DECLARE orphans CURSOR FOR
+    SELECT s.ClientID, s.OwnerConnID, s.OwnerPort
+      FROM NVSession s
+      LEFT JOIN information_schema.PROCESSLIST p
+        ON p.ID = s.OwnerConnID AND p.COMMAND <> 'Killed'
+     WHERE s.LastConnID <> 0 AND s.OwnerConnID IS NOT NULL
+       AND NOT SUBSTRING_INDEX(p.HOST, ':', -1) <=> s.OwnerPort;
+  DECLARE CONTINUE HANDLER FOR NOT FOUND SET v_done = 1;
   DECLARE EXIT HANDLER FOR SQLEXCEPTION BEGIN END;
-  IF EXISTS (SELECT 1 FROM NVSession
-              WHERE LastConnID <> 0 AND OwnerConnID IS NOT NULL
-                AND NOT NVConnPort(OwnerConnID) <=> OwnerPort) THEN
-    INSERT INTO NVCallLog (CalledAt, ProcName, Args, ConnID, Note)
-    SELECT NOW(6), 'NVFreeOrphanSessions', NVQuoteArg(ClientID), CONNECTION_ID(),
-           CONCAT('session freed: connection ', OwnerConnID, ', its owner, is gone')
-      FROM NVSession
-     WHERE LastConnID <> 0 AND OwnerConnID IS NOT NULL
-       AND NOT NVConnPort(OwnerConnID) <=> OwnerPort;
+  OPEN orphans;
+  fetch_loop: LOOP
+    FETCH orphans INTO v_client, v_owner, v_port;
+    IF v_done THEN
+      LEAVE fetch_loop;
+    END IF;
     UPDATE NVSession SET LastConnID = 0, OwnerConnID = NULL, OwnerPort = NULL
-     WHERE LastConnID <> 0 AND OwnerConnID IS NOT NULL
-       AND NOT NVConnPort(OwnerConnID) <=> OwnerPort;
-  END IF;
+     WHERE ClientID = v_client AND LastConnID <> 0
+       AND OwnerConnID = v_owner AND OwnerPort <=> v_port;
+    IF ROW_COUNT() > 0 THEN
+      INSERT INTO NVCallLog (CalledAt, ProcName, Args, ConnID, Note)
+      VALUES (NOW(6), 'NVFreeOrphanSessions', NVQuoteArg(v_client), CONNECTION_ID(),
+              CONCAT('session freed: connection ', v_owner, ', its owner, is gone'));
+    END IF;
+  END LOOP;
+  CLOSE orphans;
 END //
 
 DELIMITER ;
