@@ -5,13 +5,19 @@
 -- account had before, so a reload leaves exactly the grants below.
 --
 -- velmora_plugin is the account compiled into the plug-in: it reads the
--- tables its statements name and calls its four procedures, nothing more.
+-- tables its statements name and calls its four procedures (and the one
+-- the server runs at every connect), nothing more.
 -- It never writes a table, cannot read the call and message logs, and has
 -- no rights outside db_amiplugin. Both host forms exist so that the account
 -- matches whether the server sees the client as 'localhost' or by address.
 --
 -- velmora_admin loads data and owns the procedures (they run with its
--- rights).
+-- rights). It holds the PROCESS right, so that the session procedures can
+-- tell whether the connection that owns a session still exists; without it
+-- information_schema.PROCESSLIST shows an account only its own connections.
+--
+-- NVFreeOrphanSessions is run by the server for every new connection
+-- (init_connect), so every account that connects needs EXECUTE on it.
 
 CREATE OR REPLACE USER 'velmora_plugin'@'%'         IDENTIFIED BY 'Vm7plugin2026';
 CREATE OR REPLACE USER 'velmora_plugin'@'localhost' IDENTIFIED BY 'Vm7plugin2026';
@@ -20,7 +26,8 @@ CREATE OR REPLACE USER 'velmora_admin'@'localhost'  IDENTIFIED BY 'velmora-admin
 
 GRANT ALL PRIVILEGES ON db_amiplugin.* TO 'velmora_admin'@'%';
 GRANT ALL PRIVILEGES ON db_amiplugin.* TO 'velmora_admin'@'localhost';
--- LOAD DATA LOCAL INFILE needs no FILE right; nothing global is granted.
+-- LOAD DATA LOCAL INFILE needs no FILE right; PROCESS is the one global right.
+GRANT PROCESS ON *.* TO 'velmora_admin'@'%', 'velmora_admin'@'localhost';
 
 GRANT SELECT ON db_amiplugin.NVConfig         TO 'velmora_plugin'@'%', 'velmora_plugin'@'localhost';
 GRANT SELECT ON db_amiplugin.NVSession        TO 'velmora_plugin'@'%', 'velmora_plugin'@'localhost';
@@ -36,5 +43,6 @@ GRANT EXECUTE ON PROCEDURE db_amiplugin.Plugin223_Register   TO 'velmora_plugin'
 GRANT EXECUTE ON PROCEDURE db_amiplugin.Plugin223_Log        TO 'velmora_plugin'@'%', 'velmora_plugin'@'localhost';
 GRANT EXECUTE ON PROCEDURE db_amiplugin.Plugin223_ConnId     TO 'velmora_plugin'@'%', 'velmora_plugin'@'localhost';
 GRANT EXECUTE ON PROCEDURE db_amiplugin.Plugin223_Disconnect TO 'velmora_plugin'@'%', 'velmora_plugin'@'localhost';
+GRANT EXECUTE ON PROCEDURE db_amiplugin.NVFreeOrphanSessions TO 'velmora_plugin'@'%', 'velmora_plugin'@'localhost';
 
 FLUSH PRIVILEGES;

@@ -6,11 +6,12 @@ Goes through unixODBC (libodbc.so.2) and the driver registered as
 account unless told otherwise. Server settings come from the environment
 that `scripts/dbserver env` prints.
 
-  odbc_query.py [--user U --password P] [--types LETTERS] STATEMENT
+  odbc_query.py [--user U --password P] [--types LETTERS] STATEMENT...
 
 Prints the result's column names on the first line, then one line per row,
 values separated by tabs (NULL for a database NULL). A statement without a
-result prints nothing. On a database error prints "ERROR <SQLSTATE> <text>"
+result prints nothing. Several statements run one after the other on the
+same connection, each printing its result. On a database error prints "ERROR <SQLSTATE> <text>"
 on standard error and exits 1.
 
 --types gives a letter per column: c text (default), f 32-bit float,
@@ -125,7 +126,7 @@ def connection_string(user, password):
             % (host, port, user, password))
 
 
-def run(sql, user, password, types):
+def run(statements, user, password, types):
     env, dbc, stmt = SQLHANDLE(), SQLHANDLE(), SQLHANDLE()
     out = []
     check(odbc.SQLAllocHandle(SQL_HANDLE_ENV, None, ctypes.byref(env)), SQL_HANDLE_ENV, env)
@@ -136,49 +137,58 @@ def run(sql, user, password, types):
         check(odbc.SQLDriverConnect(dbc, None, cs, SQL_NTS, None, 0, None, SQL_DRIVER_NOPROMPT),
               SQL_HANDLE_DBC, dbc)
         try:
-            check(odbc.SQLAllocHandle(SQL_HANDLE_STMT, dbc, ctypes.byref(stmt)), SQL_HANDLE_DBC, dbc)
-            rc = odbc.SQLExecDirect(stmt, sql.encode("utf-8"), SQL_NTS)
-            if rc != SQL_NO_DATA:
-                check(rc, SQL_HANDLE_STMT, stmt)
-            ncols = SQLSMALLINT()
-            check(odbc.SQLNumResultCols(stmt, ctypes.byref(ncols)), SQL_HANDLE_STMT, stmt)
-            if ncols.value > 0:
-                names = []
-                for i in range(1, ncols.value + 1):
-                    name = ctypes.create_string_buffer(256)
-                    nlen, dtype, nullable, digits = SQLSMALLINT(), SQLSMALLINT(), SQLSMALLINT(), SQLSMALLINT()
-                    size = SQLULEN()
-                    check(odbc.SQLDescribeCol(stmt, i, name, len(name), ctypes.byref(nlen),
-                                              ctypes.byref(dtype), ctypes.byref(size),
-                                              ctypes.byref(digits), ctypes.byref(nullable)),
-                          SQL_HANDLE_STMT, stmt)
-                    names.append(name.value.decode())
-                out.append("\t".join(names))
-                while True:
-                    rc = odbc.SQLFetch(stmt)
-                    if rc == SQL_NO_DATA:
-                        break
-                    check(rc, SQL_HANDLE_STMT, stmt)
-                    row = []
-                    for i in range(1, ncols.value + 1):
-                        kind = types[i - 1] if i - 1 < len(types) else "c"
-                        v = get_value(stmt, i, kind)
-                        row.append("NULL" if v is None else v)
-                    out.append("\t".join(row))
-            while True:
-                rc = odbc.SQLMoreResults(stmt)
-                if rc == SQL_NO_DATA:
-                    break
-                check(rc, SQL_HANDLE_STMT, stmt)
+            for sql in statements:
+                run_one(dbc, stmt, sql, types, out)
         finally:
-            if stmt.value:
-                odbc.SQLFreeHandle(SQL_HANDLE_STMT, stmt)
             odbc.SQLDisconnect(dbc)
     finally:
         if dbc.value:
             odbc.SQLFreeHandle(SQL_HANDLE_DBC, dbc)
         odbc.SQLFreeHandle(SQL_HANDLE_ENV, env)
     return out
+
+
+def run_one(dbc, stmt, sql, types, out):
+    """Runs one statement on the open connection; appends its result."""
+    try:
+        check(odbc.SQLAllocHandle(SQL_HANDLE_STMT, dbc, ctypes.byref(stmt)), SQL_HANDLE_DBC, dbc)
+        rc = odbc.SQLExecDirect(stmt, sql.encode("utf-8"), SQL_NTS)
+        if rc != SQL_NO_DATA:
+            check(rc, SQL_HANDLE_STMT, stmt)
+        ncols = SQLSMALLINT()
+        check(odbc.SQLNumResultCols(stmt, ctypes.byref(ncols)), SQL_HANDLE_STMT, stmt)
+        if ncols.value > 0:
+            names = []
+            for i in range(1, ncols.value + 1):
+                name = ctypes.create_string_buffer(256)
+                nlen, dtype, nullable, digits = SQLSMALLINT(), SQLSMALLINT(), SQLSMALLINT(), SQLSMALLINT()
+                size = SQLULEN()
+                check(odbc.SQLDescribeCol(stmt, i, name, len(name), ctypes.byref(nlen),
+                                          ctypes.byref(dtype), ctypes.byref(size),
+                                          ctypes.byref(digits), ctypes.byref(nullable)),
+                      SQL_HANDLE_STMT, stmt)
+                names.append(name.value.decode())
+            out.append("\t".join(names))
+            while True:
+                rc = odbc.SQLFetch(stmt)
+                if rc == SQL_NO_DATA:
+                    break
+                check(rc, SQL_HANDLE_STMT, stmt)
+                row = []
+                for i in range(1, ncols.value + 1):
+                    kind = types[i - 1] if i - 1 < len(types) else "c"
+                    v = get_value(stmt, i, kind)
+                    row.append("NULL" if v is None else v)
+                out.append("\t".join(row))
+        while True:
+            rc = odbc.SQLMoreResults(stmt)
+            if rc == SQL_NO_DATA:
+                break
+            check(rc, SQL_HANDLE_STMT, stmt)
+    finally:
+        if stmt.value:
+            odbc.SQLFreeHandle(SQL_HANDLE_STMT, stmt)
+            stmt.value = None
 
 
 def main():
@@ -188,7 +198,7 @@ def main():
     ap.add_argument("--password",
                     default=os.environ.get("VELMORA_DB_PLUGIN_PASSWORD", "Vm7plugin2026"))
     ap.add_argument("--types", default="", help="one letter per column: c, f or t")
-    ap.add_argument("statement")
+    ap.add_argument("statement", nargs="+")
     args = ap.parse_args()
     types = args.types.replace(",", "")
     if any(k not in "cft" for k in types):

@@ -11,6 +11,10 @@
 --    'bbca' must not find the row of 'BBCA'.
 --  * Every price, volume and ratio is DOUBLE NULL: the plug-in reads them as
 --    32-bit floats and must cope with NULLs, so the data may carry them.
+--    A check keeps each of them within what a 32-bit float holds
+--    (|x| <= FLT_MAX, 3.4028234663852886e38): a larger double would reach the
+--    plug-in as an infinity. DOUBLE itself holds no NaN or infinity. (A
+--    FLOAT column would bound the range too, but round every price.)
 
 DROP DATABASE IF EXISTS db_amiplugin;
 CREATE DATABASE db_amiplugin CHARACTER SET utf8mb4 COLLATE utf8mb4_general_ci;
@@ -24,13 +28,19 @@ CREATE TABLE NVConfig (
   Backfill_Intraday DATETIME NULL,
   TimerEventTrade   DOUBLE NULL,
   TimerEventEOD     DOUBLE NULL,
-  PRIMARY KEY (id)
+  PRIMARY KEY (id),
+  CONSTRAINT ck_config_float_range CHECK (ABS(TimerEventTrade) <= 3.4028234663852886e38
+    AND ABS(TimerEventEOD) <= 3.4028234663852886e38)
 ) ENGINE=InnoDB;
 
 -- One row per installation. LastConnID is the connection number that holds
 -- the session (0: nobody); CurrConnID is the connection number granted to
 -- the installation. The check refuses a plug-in when LastConnID is neither 0
 -- nor the number that plug-in saw last, i.e. the session is held elsewhere.
+-- OwnerConnID and OwnerPort name the server connection (CONNECTION_ID() and
+-- its client port) that took the session: only that connection may give
+-- it up, and once it no longer exists the session is free (procedures.sql).
+-- NULL while nobody holds it, or when an operator set LastConnID by hand.
 CREATE TABLE NVSession (
   ClientID       VARCHAR(128) CHARACTER SET utf8mb4 COLLATE utf8mb4_bin NOT NULL,
   UserName       VARCHAR(128) NOT NULL DEFAULT '',
@@ -43,6 +53,8 @@ CREATE TABLE NVSession (
   ColAsk         VARCHAR(64) NOT NULL DEFAULT 'Ask',
   IntradayStart  DATE NULL,
   SessionStatus  INT NOT NULL DEFAULT 0,
+  OwnerConnID    BIGINT UNSIGNED NULL,
+  OwnerPort      VARCHAR(64) NULL,
   PRIMARY KEY (ClientID),
   KEY ix_session_email (Email)
 ) ENGINE=InnoDB;
@@ -70,7 +82,13 @@ CREATE TABLE NVEod (
   Close    DOUBLE NULL,
   Volume   DOUBLE NULL,
   AdjClose DOUBLE NULL,
-  PRIMARY KEY (Ticker, TrDate)
+  PRIMARY KEY (Ticker, TrDate),
+  CONSTRAINT ck_eod_float_range CHECK (ABS(Open) <= 3.4028234663852886e38
+    AND ABS(High) <= 3.4028234663852886e38
+    AND ABS(Low) <= 3.4028234663852886e38
+    AND ABS(Close) <= 3.4028234663852886e38
+    AND ABS(Volume) <= 3.4028234663852886e38
+    AND ABS(AdjClose) <= 3.4028234663852886e38)
 ) ENGINE=InnoDB;
 
 -- One-minute bars. TrStamp is the bar's date and time as the number
@@ -92,7 +110,13 @@ CREATE TABLE NVIntraday (
            ) STORED,
   PRIMARY KEY (Ticker, TrDate, TrTime),
   UNIQUE KEY ux_intraday_stamp (Ticker, TrStamp),
-  CONSTRAINT ck_intraday_time CHECK (TrTime >= '00:00:00' AND TrTime <= '23:59:59')
+  CONSTRAINT ck_intraday_time CHECK (TrTime >= '00:00:00' AND TrTime <= '23:59:59'),
+  CONSTRAINT ck_intraday_float_range CHECK (ABS(Open) <= 3.4028234663852886e38
+    AND ABS(High) <= 3.4028234663852886e38
+    AND ABS(Low) <= 3.4028234663852886e38
+    AND ABS(Close) <= 3.4028234663852886e38
+    AND ABS(Volume) <= 3.4028234663852886e38
+    AND ABS(AdjClose) <= 3.4028234663852886e38)
 ) ENGINE=InnoDB;
 
 -- Real-time snapshot, one row per code.
@@ -116,7 +140,24 @@ CREATE TABLE NVRealtime (
   EPS        DOUBLE NULL,
   Dividend   DOUBLE NULL,
   DivYield   DOUBLE NULL,
-  PRIMARY KEY (Code)
+  PRIMARY KEY (Code),
+  CONSTRAINT ck_realtime_float_range CHECK (ABS(Open) <= 3.4028234663852886e38
+    AND ABS(High) <= 3.4028234663852886e38
+    AND ABS(Low) <= 3.4028234663852886e38
+    AND ABS(Last) <= 3.4028234663852886e38
+    AND ABS(AvgPrice) <= 3.4028234663852886e38
+    AND ABS(Chg) <= 3.4028234663852886e38
+    AND ABS(BLot) <= 3.4028234663852886e38
+    AND ABS(BidPrice) <= 3.4028234663852886e38
+    AND ABS(OfferPrice) <= 3.4028234663852886e38
+    AND ABS(SLot) <= 3.4028234663852886e38
+    AND ABS(TVol) <= 3.4028234663852886e38
+    AND ABS(TVal) <= 3.4028234663852886e38
+    AND ABS(H52W) <= 3.4028234663852886e38
+    AND ABS(L52W) <= 3.4028234663852886e38
+    AND ABS(EPS) <= 3.4028234663852886e38
+    AND ABS(Dividend) <= 3.4028234663852886e38
+    AND ABS(DivYield) <= 3.4028234663852886e38)
 ) ENGINE=InnoDB;
 
 -- Directory of listed securities. Read whole; every column is read by name.
@@ -129,7 +170,8 @@ CREATE TABLE nvquotes_235 (
   CodeType        VARCHAR(16) CHARACTER SET utf8mb4 COLLATE utf8mb4_bin NOT NULL DEFAULT '',
   SectoralIndices INT NOT NULL DEFAULT 0,
   GroupID         INT NOT NULL DEFAULT 0,
-  PRIMARY KEY (Ticker)
+  PRIMARY KEY (Ticker),
+  CONSTRAINT ck_quotes_float_range CHECK (ABS(ListedShares) <= 3.4028234663852886e38)
 ) ENGINE=InnoDB;
 
 CREATE TABLE nvcategory_group (
@@ -151,12 +193,17 @@ CREATE TABLE NVSectors (
 ) ENGINE=InnoDB;
 
 -- What the procedures received, oldest first; `velmora-admin calls` prints
--- ProcName(Args). Not readable by the plug-in's account.
+-- ProcName(Args) and the Note, if any (a call that changed nothing because
+-- its connection does not own the session, a session freed because its
+-- owner is gone). ConnID is the caller's server connection. Not readable by
+-- the plug-in's account.
 CREATE TABLE NVCallLog (
   id       BIGINT NOT NULL AUTO_INCREMENT,
   CalledAt DATETIME(6) NOT NULL,
   ProcName VARCHAR(64) NOT NULL,
   Args     TEXT NOT NULL,
+  ConnID   BIGINT UNSIGNED NULL,
+  Note     VARCHAR(255) NOT NULL DEFAULT '',
   PRIMARY KEY (id)
 ) ENGINE=InnoDB;
 

@@ -192,10 +192,23 @@ check "session-query: an empty client id matches nothing" 0 "$(row_count)"
 run_doc session-query ss "LastConnID,CurrConnID,Permit,ColCloseBidAsk,ColBid,ColAsk,UserName,Email,IntradayStart" "${TID^^}" "${TID^^}"
 check "session-query: client ids compare exactly" 0 "$(row_count)"
 
+# A session is owned by the server connection that registered it, for as
+# long as that connection lasts: the checks of what a call changed run on
+# the caller's own connection (the plug-in's account reads NVSession).
+doc() { fill "$(template "$1")" "${@:2}"; }
+HELD="Select LastConnID From NVSession Where ClientID='$TID'"
+STATUS="$(doc market-status ss test@velmora.example "$TID")"
+REG0="$(doc session-register ssssd "$TID" test@velmora.example 1.2.2.0 32 0)"
+one() { OUT="$("$Q" "$@" 2>"$TMP/err")"; RC=$?; ERR="$(cat "$TMP/err")"; }
+values() { grep -v '^[A-Za-z]' <<<"$OUT" | cut -f"$1" | paste -sd' '; }
+
 run_doc session-register ssssd "" "$TID" test@velmora.example 1.2.2.0 32 0
-check "register with count 0: the session is held by CurrConnID" 7 "$(asql "SELECT LastConnID FROM NVSession WHERE ClientID='$TID'")"
+check "a registration whose connection has ended holds nothing: the next connection finds the session free" \
+    0 "$(asql "SELECT LastConnID FROM NVSession WHERE ClientID='$TID'")"
+one "$REG0" "$HELD" "$STATUS"
+check "register with count 0: the session is held by CurrConnID" "7" "$(sed -n 2p <<<"$OUT")"
+check "market-status: one row with both connection ids" "7|7|0" "$(sed -n 4p <<<"$OUT" | cut -f3-5 | tr '\t' '|')"
 run_doc market-status ss "StatusMessage,isMarketClosed,PrevConnID,ConnID,SessionStatus,MarketDate,EOD" test@velmora.example "$TID"
-check "market-status: one row with both connection ids" "7|7|0" "$(sed -n 2p <<<"$OUT" | cut -f3-5 | tr '\t' '|')"
 TYPES="c,f,f,f,f,t,f" run_doc market-status ss "StatusMessage,isMarketClosed,PrevConnID,ConnID,SessionStatus,MarketDate,EOD" test@velmora.example "$TID"
 check "market-status: MarketDate reads as a timestamp" "$(asql "SELECT CONCAT(MarketDate,' 00:00:00') FROM NVMarket")" "$(sed -n 2p <<<"$OUT" | cut -f6)"
 run_doc market-status ss "StatusMessage,isMarketClosed,PrevConnID,ConnID,SessionStatus,MarketDate,EOD" other@velmora.example "$TID"
@@ -203,9 +216,36 @@ check "market-status: no row when the e-mail does not match" 0 "$(row_count)"
 
 admin session "$TID" --curr-conn 9 >/dev/null
 run_doc conn-id ssddd "" "$TID" test@velmora.example 7 9 5
-check "conn-id: the session is held by the second id" 9 "$(asql "SELECT LastConnID FROM NVSession WHERE ClientID='$TID'")"
+one "$REG0" "$(doc conn-id ssddd "$TID" test@velmora.example 7 11 5)" "$HELD"
+check "conn-id: the session is held by the second id" 11 "$(values 1)"
 run_doc disconnect ssd "" "$TID" test@velmora.example 3
-check "disconnect: the session is free" 0 "$(asql "SELECT LastConnID FROM NVSession WHERE ClientID='$TID'")"
+one "$REG0" "$HELD" "$(doc disconnect ssd "$TID" test@velmora.example 3)" "$HELD"
+check "disconnect: the owner's disconnect frees the session" "9 0" "$(values 1)"
+
+# Two copies at once: the first holds the session while the second calls.
+admin clear-calls
+"$Q" "$REG0" "Select Sleep(4) As Held" >/dev/null 2>&1 &
+holder=$!
+for _ in $(seq 1 40); do
+    [ "$(asql "SELECT LastConnID FROM NVSession WHERE ClientID='$TID'")" = 9 ] && break
+    sleep 0.1
+done
+one "$(doc disconnect ssd "$TID" test@velmora.example 0)" "$REG0" "$(doc conn-id ssddd "$TID" test@velmora.example 9 12 5)" "$STATUS"
+check "another connection's disconnect, registration and conn-id leave the owner's session alone" \
+    "9|9" "$(tail -1 <<<"$OUT" | cut -f3-4 | tr '\t' '|')"
+notes="$(admin calls | grep -c "^Plugin223_.*('$TID'.*  # not carried out: connection [0-9]* does not own the session, connection [0-9]* does$")"
+check "each of the three is in the call log as not carried out" 3 "$notes"
+wait "$holder"
+check "once the owning connection has ended, the next connection finds the session free" \
+    0 "$(asql "SELECT LastConnID FROM NVSession WHERE ClientID='$TID'")"
+check "the freed session is in the call log" 1 \
+    "$(admin calls | grep -c "^NVFreeOrphanSessions('$TID')  # session freed: connection [0-9]*, its owner, is gone$")"
+admin session "$TID" --last-conn 5 >/dev/null
+one "$(doc disconnect ssd "$TID" test@velmora.example 0)" "$HELD"
+check "a number set by hand is not given up by a disconnect" 5 "$(values 1)"
+admin session "$TID" --last-conn 0 >/dev/null
+
+admin clear-calls
 run_doc session-register ssssd "" "$TID" test@velmora.example 1.2.2.0 32 2
 check "register with a refused count holds nothing" 0 "$(asql "SELECT LastConnID FROM NVSession WHERE ClientID='$TID'")"
 admin session "$TID" --permit 0 >/dev/null
@@ -216,10 +256,7 @@ connection is already in use."
 check "message-log: the message reaches the message log" \
     "$TID	test@velmora.example	Unable connect to server, \\nconnection is already in use." "$(admin messages)"
 check "calls: every call, oldest first, one a line" \
-"Plugin223_Register('$TID','test@velmora.example','1.2.2.0','32',0)
-Plugin223_ConnId('$TID','test@velmora.example',7,9,5)
-Plugin223_Disconnect('$TID','test@velmora.example',3)
-Plugin223_Register('$TID','test@velmora.example','1.2.2.0','32',2)
+"Plugin223_Register('$TID','test@velmora.example','1.2.2.0','32',2)
 Plugin223_Register('$TID','test@velmora.example','1.2.2.0','64',0)
 Plugin223_Log('$TID','test@velmora.example','Unable connect to server, \\nconnection is already in use.')" \
     "$(admin calls)"
@@ -336,10 +373,26 @@ f=$(mk c.csv "$RT_LIST" "ZZQ,2024-03-08 09:30:00,1,2,0.5,1.5,,,,,,,,,,,,," "ZZQ,
 bad_case "load-quotes: a duplicate code" "c\\.csv:3: duplicate code ZZQ" "$A" load-quotes "$f"
 f=$(mk u.csv "$RT_LIST" "ZZQ,2024-13-08 09:30:00,1,2,0.5,1.5,,,,,,,,,,,,,")
 bad_case "load-quotes: an impossible LastUpdate" "u\\.csv:2: date '2024-13-08' does not exist" "$A" load-quotes "$f"
+for v in 1e39 -3.5e38 nan inf 1e400; do
+    f=$(mk "big$v.csv" "$HDR" "$ok_line" "$ok_line" "$ZT,2024-03-09,,1,2,0.5,1.5,$v,1.5")
+    bad_case "load-bars: a volume of $v, beyond a 32-bit float" "big$v\\.csv:4: Volume '$v' is (beyond what a 32-bit float holds|not a number)" "$A" load-bars --daily "$f"
+done
+f=$(mk bigq.csv "$RT_LIST" "ZZQ,2024-03-08 09:30:00,1,2,0.5,1.5,,,,,,,1e39,,,,,,")
+bad_case "load-quotes: a TVol beyond a 32-bit float" "bigq\\.csv:2: TVol '1e39' is beyond what a 32-bit float holds" "$A" load-quotes "$f"
+bad_case "config: an interval beyond a 32-bit float" "--trade-interval: value '1e39' is beyond" "$A" config --trade-interval 1e39
+for stmt in "INSERT INTO NVEod (Ticker,TrDate,Close,AdjClose) VALUES ('$ZT','2024-04-01',1e39,1e39)" \
+            "INSERT INTO NVIntraday (Ticker,TrDate,TrTime,Volume) VALUES ('$ZT','2024-04-01','09:30',-1e39)" \
+            "INSERT INTO NVRealtime (Code,Last) VALUES ('ZZQ',3.5e38)" \
+            "UPDATE NVEod SET High=1e39 WHERE Ticker='BBCA' LIMIT 1"; do
+    bad_case "the schema refuses ${stmt:0:30}... beyond a 32-bit float" "CONSTRAINT .*float_range. failed" "$A" sql "$stmt"
+done
 bad_case "market: an impossible date" "--date: date '2025-02-29' does not exist" "$A" market trading --date 2025-02-29
 bad_case "config: an impossible date" "--backfill-eod: date '2024-04-31' does not exist" "$A" config --backfill-eod 2024-04-31
 bad_case "session: a non-numeric permit" "--permit: 'yes' is not a whole number" "$A" session "$TID" --permit yes
 check "the rejected inputs changed nothing" "$sum_before" "$(asql "CHECKSUM TABLE $SUM_TABLES")"
+{ echo "$HDR"; echo "$ZT,2024-03-10,,3.4028234663852886e38,1,1,1,-3.4028234663852886e38,1"; } >"$TMP/edge.csv"
+admin load-bars --daily "$TMP/edge.csv" >/dev/null
+check "load-bars: the largest float still loads" 1 "$(asql "SELECT COUNT(*) FROM NVEod WHERE Ticker='$ZT' AND TrDate='2024-03-10'")"
 
 echo "== loading 100,000 bars"
 "$PY" - "$TMP/big.csv" <<'EOF'

@@ -44,6 +44,11 @@ class Adjuster {
   void Apply(std::vector<Quotation>& fetched, float close, float adjClose) {
     const float price = close > 0.0f ? adjClose / close : 1.0f;
     const float volume = close > 0.0f ? close / adjClose : 1.0f;
+    // Finite values can still give a factor beyond a float (an adjusted
+    // close of 1e30 over a close of 1e-30). Such a factor would turn every
+    // bar it touches, the host's included, into infinities and NaNs for
+    // good; the row adjusts nothing instead, as if it had no adjusted close.
+    if (!std::isfinite(price) || !std::isfinite(volume)) return;
     const Quotation& added = fetched.back();
     const bool identity = price == 1.0f && volume == 1.0f;
 
@@ -77,7 +82,8 @@ class Adjuster {
 
  private:
   void Rescale(Quotation& q, float price, float volume) const {
-    q.Volume = q.Volume > 0.0f ? q.Volume * volume : 0.0f;
+    const float scaled = q.Volume * volume;
+    q.Volume = q.Volume > 0.0f && std::isfinite(scaled) ? scaled : 0.0f;
     q.Open *= price;
     q.High *= price;
     q.Low *= price;
@@ -169,7 +175,9 @@ int FetchBars(CGlobal& g, std::vector<Quotation>& fetched, const std::string& ti
     CDBVariant value;
     for (; !rs.IsEOF(); rs.MoveNext()) {
       // A row without a date or a price makes no bar; a missing volume or
-      // adjusted close reads as 0.
+      // adjusted close reads as 0. The server's numbers are doubles: one
+      // beyond a float's range arrives as an infinity, which counts as
+      // missing, so that no bar and no adjustment ever carries it.
       bool skip = false;
       DBTimestamp date{};
       float number[BAR_COLUMN_COUNT] = {};
@@ -181,10 +189,13 @@ int FetchBars(CGlobal& g, std::vector<Quotation>& fetched, const std::string& ti
           if (i <= BAR_CLOSE) skip = true;
           continue;
         }
-        if (i == BAR_TRDATE)
+        if (i == BAR_TRDATE) {
           date = value.m_date;
-        else
+        } else if (std::isfinite(value.m_fltVal)) {
           number[i] = value.m_fltVal;
+        } else if (i <= BAR_CLOSE) {
+          skip = true;
+        }
       }
       if (skip) continue;
       if (!carried[BAR_OPENINT]) openInterest = number[BAR_OPENINT];

@@ -21,6 +21,7 @@ namespace {
 
 using bar_test::BarServerTest;
 using bar_test::LoadRows;
+using bar_test::LoadRowsPastChecks;
 
 Quotation Held(uint64_t stamp, float close, float volume) {
   Quotation q{};
@@ -107,6 +108,57 @@ TEST_F(BarServerTest, NullValuesSkipTheRowOrReadAsZero) {
   LoadRows("NVEod", "ZZNULL", "('2024-03-04',1,1,1,NULL,5,5)");
   fetched.clear();
   EXPECT_EQ(0, FetchBars(g, fetched, "ZZNULL", 86400, -1, "2024-03-01", "00:00", nullptr));
+}
+
+bool AllFinite(const Quotation& q) {
+  return std::isfinite(q.Open) && std::isfinite(q.High) && std::isfinite(q.Low) &&
+         std::isfinite(q.Close) && std::isfinite(q.Volume) && std::isfinite(q.OpenInterest);
+}
+
+TEST_F(BarServerTest, NumbersBeyondAFloatSkipTheRowOrReadAsZero) {
+  // The server holds doubles; 1e39 arrives as an infinity once fetched as a
+  // float. A price beyond the range drops its row as a NULL price would; a
+  // volume or adjusted close beyond it reads as 0.
+  LoadRowsPastChecks("NVEod", "ZZHUGE",
+                     "('2024-03-04',10,11,9,10,100,5),('2024-03-05',20,21,19,20,1e39,20),"
+                     "('2024-03-06',30,31,29,30,300,-1e39),('2024-03-07',40,41,39,40,400,1e39),"
+                     "('2024-03-08',1,1e39,1,1,5,1),('2024-03-11',1e39,1e39,1e39,1e39,7,1e39)");
+  Quotation held[3] = {Held(PackBarTime(2024, 3, 1, 0, 0, 0), 8, 80),
+                       Held(PackBarTime(2024, 3, 2, 0, 0, 0), 9, 90)};
+  std::vector<Quotation> fetched;
+  ASSERT_EQ(1, FetchBars(g, fetched, "ZZHUGE", 86400, 1, "2024-03-04", "00:00", held));
+  for (const Quotation& q : fetched) EXPECT_TRUE(AllFinite(q)) << BarDateNumber(q.DateTime);
+  ASSERT_EQ(4u, fetched.size()) << "the rows with a price beyond a float make no bar";
+  EXPECT_EQ(20240307, BarDateNumber(fetched[3].DateTime));
+  // Only the first row adjusts (factor 0.5); the later ones have no usable
+  // adjusted close.
+  EXPECT_EQ(5.0f, fetched[0].Close);
+  EXPECT_EQ(200.0f, fetched[0].Volume);
+  EXPECT_EQ(20.0f, fetched[1].Close);
+  EXPECT_EQ(0.0f, fetched[1].Volume) << "a volume beyond a float reads as 0";
+  EXPECT_EQ(30.0f, fetched[2].Close);
+  EXPECT_EQ(40.0f, fetched[3].Close);
+  EXPECT_EQ(400.0f, fetched[3].Volume);
+  EXPECT_EQ(4.0f, held[0].Close) << "the held bar is rescaled by the first row alone";
+  EXPECT_EQ(160.0f, held[0].Volume);
+  EXPECT_EQ(9.0f, held[1].Close) << "the host's last bar is never rescaled";
+}
+
+TEST_F(BarServerTest, AFactorBeyondAFloatAdjustsNothing) {
+  // Each value is a float, but the adjusted close over the close is not.
+  LoadRows("NVEod", "ZZFACTOR",
+           "('2024-03-04',2,2,2,2,100,2),('2024-03-05',1e-30,1e-30,1e-30,1e-30,50,1e30),"
+           "('2024-03-06',3e38,3e38,3e38,3e38,1e30,1e-10)");
+  Quotation held[3] = {Held(PackBarTime(2024, 3, 1, 0, 0, 0), 8, 80),
+                       Held(PackBarTime(2024, 3, 2, 0, 0, 0), 9, 90)};
+  std::vector<Quotation> fetched;
+  ASSERT_EQ(1, FetchBars(g, fetched, "ZZFACTOR", 86400, 1, "2024-03-04", "00:00", held));
+  ASSERT_EQ(3u, fetched.size());
+  for (const Quotation& q : fetched) EXPECT_TRUE(AllFinite(q)) << BarDateNumber(q.DateTime);
+  EXPECT_EQ(2.0f, fetched[0].Close);
+  EXPECT_EQ(100.0f, fetched[0].Volume);
+  EXPECT_EQ(8.0f, held[0].Close) << "no held bar is rescaled by a factor beyond a float";
+  EXPECT_EQ(80.0f, held[0].Volume);
 }
 
 TEST_F(BarServerTest, FailuresLeaveTheHostsBarsAndOnlyAMissingColumnIsTold) {

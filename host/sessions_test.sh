@@ -1,0 +1,127 @@
+#!/usr/bin/env bash
+# Sessions owned by their server connection, through real stand-in hosts
+# against the private server: several copies of the plug-in with the same
+# client id, started one after the other while the first still runs, and a
+# host killed without a chance to disconnect.
+#
+# Each host runs in the background with its script fed through a pipe, so
+# that it stays connected for as long as the test needs. The session record
+# is read with the admin account after each step.
+#
+# Needs a running private server (scripts/dbserver start) and the Linux
+# build. Ends with "N passed, N failed".
+set -uo pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$ROOT"
+eval "$(scripts/dbserver env)" || { echo "0 passed, 1 failed"; exit 1; }
+ADMIN=server/velmora-admin
+HOST=build/linux/velmora-host
+# A client id of this run's own, so that no other record is touched.
+export VELMORA_CLIENT_ID="vsess-$$"
+ID=$VELMORA_CLIENT_ID
+
+PASS=0
+FAIL=0
+pass() { PASS=$((PASS + 1)); printf 'ok   %s\n' "$1"; }
+fail() { FAIL=$((FAIL + 1)); printf 'FAIL %s\n' "$1"; [ -z "${2:-}" ] || printf '%s\n' "$2" | sed 's/^/       /'; }
+expect() {  # description, text that must appear, output
+  if grep -qF -- "$2" <<<"$3"; then pass "$1"; else fail "$1" "wanted '$2' in:"$'\n'"$3"; fi
+}
+check() {  # description, expected, actual
+  if [ "$2" = "$3" ]; then pass "$1"; else fail "$1" "expected: $2"$'\n'"actual:   $3"; fi
+}
+
+WORK=$(mktemp -d)
+export VELMORA_REGISTRY_DIR="$WORK/registry"
+key="$VELMORA_REGISTRY_DIR/HKEY_CURRENT_USER/Software/ZUZ/Velmora/Velmora.reg"
+mkdir -p "$(dirname "$key")"
+printf '"ServerAddress"="%s"\n"ServerPort"="%s"\n"AutoConnect"=dword:00000001\n' \
+  "$VELMORA_DB_HOST" "$VELMORA_DB_PORT" >"$key"
+
+declare -A PID IN
+cleanup() {
+  local name
+  for name in "${!PID[@]}"; do kill -KILL "${PID[$name]}" 2>/dev/null; done
+  "$ADMIN" sql "DELETE FROM NVSession WHERE ClientID='$ID'; DELETE FROM NVCallLog WHERE Args LIKE '''$ID''%'" >/dev/null 2>&1
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+# The session's LastConnID, and whether the connection recorded as its
+# owner is one of the plug-in's connections on the server right now.
+last_conn() { "$ADMIN" sql "SELECT LastConnID FROM NVSession WHERE ClientID='$ID'"; }
+owner() {
+  "$ADMIN" sql "SELECT IF(p.ID IS NULL, 'no live owner', 'a live plug-in connection')
+                FROM NVSession s LEFT JOIN information_schema.PROCESSLIST p
+                  ON p.ID = s.OwnerConnID AND p.USER = 'velmora_plugin'
+               WHERE s.ClientID = '$ID'" 2>&1
+}
+calls() { "$ADMIN" calls | grep -F "('$ID'"; }
+
+# A host that stays in its session until its pipe is closed. Waits until it
+# has shown its first status, which it does once connected or refused.
+host_start() {  # name
+  mkfifo "$WORK/$1.in"
+  "$HOST" run - <"$WORK/$1.in" >"$WORK/$1.out" 2>&1 &
+  PID[$1]=$!
+  exec {fd}>"$WORK/$1.in"
+  IN[$1]=$fd
+  local i
+  for i in $(seq 1 300); do
+    grep -q '^Status:' "$WORK/$1.out" && return 0
+    sleep 0.1
+  done
+  return 1
+}
+host_send() { printf '%s\n' "${@:2}" >&"${IN[$1]}"; }
+# Closes the host's script: it disconnects and ends. (Not in a subshell:
+# only this shell can wait for the host.)
+host_end() {  # name
+  eval "exec ${IN[$1]}>&-"
+  wait "${PID[$1]}" 2>/dev/null
+  unset "PID[$1]"
+}
+# A host that connects, shows its status and ends at once.
+host_once() { printf 'status\n' | "$HOST" run - 2>&1; }
+
+"$ADMIN" session "$ID" --user "Session Test" --email sessions@velmora.example --permit 1 \
+  --last-conn 0 --curr-conn 1 --status 0 >/dev/null
+
+echo "== a second and a third copy while the first runs"
+host_start A
+expect "host A connects" "Status:        Conn" "$(cat "$WORK/A.out")"
+check "A holds the session" 1 "$(last_conn)"
+check "A's connection owns it" "a live plug-in connection" "$(owner)"
+out=$(host_once)
+expect "host B is refused: the session is held elsewhere" "Status:        Error" "$out"
+check "B's disconnect leaves A's session held" 1 "$(last_conn)"
+b_disconnect=$(calls | grep '^Plugin223_Disconnect' | tail -1)
+expect "B's disconnect is in the call log as not carried out" "# not carried out: connection" "$b_disconnect"
+out=$(host_once)
+expect "host C is refused as well while A runs" "Status:        Error" "$out"
+check "after C, A still holds the session" 1 "$(last_conn)"
+check "after C, A's connection still owns it" "a live plug-in connection" "$(owner)"
+host_send A "wait 2" "status"
+host_end A
+expect "A stayed connected throughout" "Status:        Conn" "$(sed -n '/^> status/,$p' "$WORK/A.out")"
+check "A's own disconnect frees the session" 0 "$(last_conn)"
+
+echo "== a host killed without disconnecting"
+host_start K
+expect "host K connects" "Status:        Conn" "$(cat "$WORK/K.out")"
+kill -KILL "${PID[K]}"
+{ wait "${PID[K]}"; } 2>/dev/null  # (no "Killed" notice from the shell)
+unset "PID[K]"
+eval "exec ${IN[K]}>&-"
+start=$(date +%s%N)
+out=$(host_once)
+ms=$(( ($(date +%s%N) - start) / 1000000 ))
+expect "the next start after the kill connects at once" "Status:        Conn" "$out"
+echo "     the next start took $ms ms"
+expect "the freed session is in the call log" "session freed: connection" "$(calls | grep '^NVFreeOrphanSessions')"
+check "the host that connected after the kill freed the session when it ended" 0 "$(last_conn)"
+
+echo
+echo "$PASS passed, $FAIL failed"
+[ "$FAIL" -eq 0 ]
