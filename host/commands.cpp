@@ -10,6 +10,7 @@ namespace {
 struct Command {
   const char* usage;
   CommandFunction function;
+  bool opensDatabase;
 };
 
 std::map<std::string, Command>& Commands() {
@@ -20,8 +21,8 @@ std::map<std::string, Command>& Commands() {
 }  // namespace
 
 CommandRegistration::CommandRegistration(const char* name, const char* usage,
-                                         CommandFunction function) {
-  Commands()[name] = Command{usage, function};
+                                         CommandFunction function, bool opensDatabase) {
+  Commands()[name] = Command{usage, function, opensDatabase};
 }
 
 std::string CommandUsage() {
@@ -48,14 +49,15 @@ int RunInSession(HostSession& session, const HostOptions& options,
 }
 
 int RunCommand(const HostOptions& options, const std::vector<std::string>& args) {
-  if (Find(args[0]) == nullptr) return 2;
+  const Command* command = Find(args[0]);
+  if (command == nullptr) return 2;
   HostSession session;
   std::string error;
   if (!session.Start(options.pluginPath, &error)) {
     std::fprintf(stderr, "velmora-host: %s\n", error.c_str());
     return 1;
   }
-  session.LoadDatabase();
+  if (command->opensDatabase) session.LoadDatabase();
   int code = RunInSession(session, options, args);
   session.Stop();
   return code;

@@ -20,7 +20,11 @@ using CommandFunction = int (*)(HostSession& session, const HostOptions& options
                                 const std::vector<std::string>& args);
 
 struct CommandRegistration {
-  CommandRegistration(const char* name, const char* usage, CommandFunction function);
+  // A command that does not `opensDatabase` is started before the host's
+  // database-loaded notification and sends it itself when it is ready (doctor
+  // looks at the server before the plug-in connects).
+  CommandRegistration(const char* name, const char* usage, CommandFunction function,
+                      bool opensDatabase = true);
 };
 
 // Runs one command in its own host session; returns the process exit code.

@@ -13,6 +13,7 @@ class HostSession {
   bool Start(const std::string& pluginPath, std::string* error);
   // Notify with database loaded, as the host does when it opens a database.
   void LoadDatabase();
+  bool DatabaseLoaded() const { return m_loaded; }
   // Notify with database unloaded, then Release and unload the library.
   void Stop();
 

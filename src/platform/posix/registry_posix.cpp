@@ -1,11 +1,16 @@
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <vector>
 
+#include "platform/posix/registry_line.h"
 #include "platform/registry.h"
 
 namespace platform {
@@ -26,118 +31,162 @@ std::string KeyFile(const std::string& key) {
   return path + ".reg";
 }
 
-std::string Quote(const std::string& text) {
-  std::string out = "\"";
-  for (char c : text) {
-    if (c == '\\' || c == '"') out += '\\';
-    out += c;
-  }
-  return out + "\"";
-}
+enum class FileState { kRead, kMissing, kUnreadable };
 
-// Reads a quoted text at line[*pos]; false when the line has none.
-bool Unquote(const std::string& line, size_t* pos, std::string* text) {
-  if (*pos >= line.size() || line[*pos] != '"') return false;
-  text->clear();
-  for (size_t i = *pos + 1; i < line.size(); ++i) {
-    if (line[i] == '\\' && i + 1 < line.size()) {
-      *text += line[++i];
-    } else if (line[i] == '"') {
-      *pos = i + 1;
-      return true;
-    } else {
-      *text += line[i];
-    }
+// The file's lines, without their line ends (LF or CR LF). *error tells why
+// a file that is there could not be read.
+FileState ReadLines(const std::string& path, std::vector<std::string>* lines,
+                    std::string* error = nullptr) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    if (error != nullptr) *error = std::strerror(errno);
+    return errno == ENOENT || errno == ENOTDIR ? FileState::kMissing : FileState::kUnreadable;
   }
-  return false;
-}
-
-// The value part of the line that holds `name`, if any.
-bool FindValue(const std::vector<std::string>& lines, const std::string& name, size_t* index,
-               std::string* value) {
-  for (size_t i = 0; i < lines.size(); ++i) {
-    size_t pos = 0;
-    std::string lineName;
-    if (!Unquote(lines[i], &pos, &lineName) || lineName != name) continue;
-    if (pos >= lines[i].size() || lines[i][pos] != '=') continue;
-    *index = i;
-    *value = lines[i].substr(pos + 1);
-    return true;
+  std::string data;
+  char buffer[8192];
+  ssize_t got;
+  while ((got = read(fd, buffer, sizeof buffer)) > 0) data.append(buffer, static_cast<size_t>(got));
+  const int readError = errno;
+  close(fd);
+  if (got < 0) {
+    if (error != nullptr) *error = std::strerror(readError);
+    return FileState::kUnreadable;
   }
-  return false;
-}
-
-bool ReadLines(const std::string& path, std::vector<std::string>* lines) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::string line;
-  while (std::getline(in, line)) {
+  size_t start = 0;
+  while (start < data.size()) {
+    size_t end = data.find('\n', start);
+    if (end == std::string::npos) end = data.size();
+    std::string line = data.substr(start, end - start);
     if (!line.empty() && line.back() == '\r') line.pop_back();
     lines->push_back(line);
+    start = end + 1;
+  }
+  return FileState::kRead;
+}
+
+// Replaces the file whole: the lines go to a new file beside it, which is
+// flushed to the disk and then renamed over the old one, so that a reader,
+// or the file after a crash, has either the old values or the new ones.
+bool ReplaceFile(const std::string& path, const std::vector<std::string>& lines) {
+  std::string data;
+  for (const std::string& line : lines) data += line + "\n";
+  std::string temp = path + ".XXXXXX";
+  const int fd = mkstemp(temp.data());
+  if (fd < 0) return false;
+  struct stat old;
+  if (stat(path.c_str(), &old) == 0) fchmod(fd, old.st_mode & 07777);
+  size_t done = 0;
+  bool ok = true;
+  while (ok && done < data.size()) {
+    const ssize_t put = write(fd, data.data() + done, data.size() - done);
+    if (put < 0 && errno == EINTR) continue;
+    ok = put > 0;
+    if (ok) done += static_cast<size_t>(put);
+  }
+  ok = ok && fsync(fd) == 0;
+  ok = close(fd) == 0 && ok;
+  ok = ok && rename(temp.c_str(), path.c_str()) == 0;
+  if (!ok) {
+    unlink(temp.c_str());
+    return false;
+  }
+  // The rename itself lasts only once the folder is on the disk too.
+  const std::string folder = path.substr(0, path.rfind('/'));
+  const int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    fsync(dir);
+    close(dir);
   }
   return true;
 }
 
-bool WriteValue(const std::string& key, const std::string& name, const std::string& value) {
-  std::string path = KeyFile(key);
+bool WriteValue(const std::string& key, const std::string& name, const std::string& line) {
+  const std::string path = KeyFile(key);
   std::vector<std::string> lines;
-  if (!ReadLines(path, &lines)) return false;  // a missing key is never created
-  std::string line = Quote(name) + "=" + value;
-  size_t index;
-  std::string old;
-  if (FindValue(lines, name, &index, &old))
-    lines[index] = line;
-  else
-    lines.push_back(line);
-  // Replace the file whole, so a reader never sees half of it.
-  std::string temp = path + ".tmp." + std::to_string(getpid());
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return true;  // the key opened; the write itself is not examined
-    for (const std::string& l : lines) out << l << '\n';
-    if (!out.flush()) {
-      std::remove(temp.c_str());
-      return true;
+  // A missing key is never created; one that cannot be read does not open.
+  if (ReadLines(path, &lines) != FileState::kRead) return false;
+  // The value takes the place of the first line that names it; any later
+  // line naming it would override it on reading, so it goes.
+  bool placed = false;
+  std::vector<std::string> out;
+  for (const std::string& old : lines) {
+    const RegistryLine parsed = ParseRegistryLine(old);
+    if (!parsed.named || parsed.name != name) {
+      out.push_back(old);
+    } else if (!placed) {
+      out.push_back(line);
+      placed = true;
     }
   }
-  if (std::rename(temp.c_str(), path.c_str()) != 0) std::remove(temp.c_str());
+  if (!placed) out.push_back(line);
+  ReplaceFile(path, out);  // the key opened: the write itself is not examined
   return true;
 }
 
-bool ReadValue(const std::string& key, const std::string& name, std::string* value) {
+// The last well-formed line that sets `name`.
+bool ReadValue(const std::string& key, const std::string& name, RegistryLine* value) {
   std::vector<std::string> lines;
-  size_t index;
-  return ReadLines(KeyFile(key), &lines) && FindValue(lines, name, &index, value);
+  if (ReadLines(KeyFile(key), &lines) != FileState::kRead) return false;
+  bool found = false;
+  for (const std::string& line : lines) {
+    RegistryLine parsed = ParseRegistryLine(line);
+    if (parsed.kind != RegistryLine::kText && parsed.kind != RegistryLine::kNumber) continue;
+    if (parsed.name != name) continue;
+    *value = parsed;
+    found = true;
+  }
+  return found;
 }
 
 }  // namespace
 
 bool RegistryWriteString(const std::string& key, const std::string& name,
                          const std::string& text) {
-  return WriteValue(key, name, Quote(text));
+  return WriteValue(key, name, FormatRegistryText(name, text));
 }
 
 bool RegistryWriteNumber(const std::string& key, const std::string& name, uint32_t value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "dword:%08x", value);
-  return WriteValue(key, name, text);
+  return WriteValue(key, name, FormatRegistryNumber(name, value));
 }
 
 bool RegistryReadString(const std::string& key, const std::string& name, std::string* text) {
-  std::string value;
-  size_t pos = 0;
-  return ReadValue(key, name, &value) && Unquote(value, &pos, text);
+  RegistryLine value;
+  if (!ReadValue(key, name, &value) || value.kind != RegistryLine::kText) return false;
+  *text = value.text;
+  return true;
 }
 
 bool RegistryReadNumber(const std::string& key, const std::string& name, uint32_t* value) {
-  std::string text;
-  if (!ReadValue(key, name, &text) || text.rfind("dword:", 0) != 0 || text.size() != 14)
-    return false;
-  char* end = nullptr;
-  unsigned long number = std::strtoul(text.c_str() + 6, &end, 16);
-  if (end == nullptr || *end != '\0') return false;
-  *value = static_cast<uint32_t>(number);
+  RegistryLine line;
+  if (!ReadValue(key, name, &line) || line.kind != RegistryLine::kNumber) return false;
+  *value = line.number;
   return true;
+}
+
+RegistryListing RegistryList(const std::string& key) {
+  RegistryListing listing;
+  listing.where = KeyFile(key);
+  std::vector<std::string> lines;
+  const FileState state = ReadLines(listing.where, &lines, &listing.error);
+  listing.exists = state != FileState::kMissing;
+  if (state != FileState::kUnreadable) listing.error.clear();
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const RegistryLine parsed = ParseRegistryLine(lines[i]);
+    const int number = static_cast<int>(i + 1);
+    if (parsed.kind == RegistryLine::kBad) {
+      listing.skipped.push_back({number, lines[i], parsed.name, parsed.reason});
+    } else if (parsed.kind != RegistryLine::kIgnored) {
+      RegistryValue value;
+      value.name = parsed.name;
+      value.kind = parsed.kind == RegistryLine::kText ? RegistryValue::kText
+                                                      : RegistryValue::kNumber;
+      value.text = parsed.text;
+      value.number = parsed.number;
+      value.line = number;
+      listing.values.push_back(value);
+    }
+  }
+  return listing;
 }
 
 std::string MachineIdentifier() {

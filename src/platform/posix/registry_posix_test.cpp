@@ -1,0 +1,175 @@
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "platform/registry.h"
+#include "testing/test_registry.h"
+
+namespace {
+
+const char kKey[] = "Software\\ZUZ\\Velmora\\Velmora";
+
+class RegistryFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testing_registry::UseFreshRoot();
+    testing_registry::CreateKey(kKey);
+    path_ = std::string(std::getenv("VELMORA_REGISTRY_DIR")) +
+            "/HKEY_CURRENT_USER/Software/ZUZ/Velmora/Velmora.reg";
+  }
+  void TearDown() override {
+    std::filesystem::remove_all(std::getenv("VELMORA_REGISTRY_DIR"));
+  }
+  std::string File() const {
+    std::ifstream in(path_, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+  void SetFile(const std::string& text) const {
+    std::ofstream(path_, std::ios::binary | std::ios::trunc) << text;
+  }
+  std::string Read(const std::string& name) const {
+    std::string text = "(absent)";
+    platform::RegistryReadString(kKey, name, &text);
+    return text;
+  }
+  std::string path_;
+};
+
+TEST_F(RegistryFileTest, EveryTextRoundTripsOnOneLineAndLeavesTheOthersAlone) {
+  std::string bytes;
+  for (int c = 1; c <= 255; ++c) bytes += static_cast<char>(c);
+  const std::string texts[] = {
+      "Line1\n\"ServerPort\"=\"1",       // a name from the server that looks like a line
+      "C:\\dir\\\"x\"\\",                // ends with a backslash
+      "\\n is not a line break, \\\\n neither",
+      "cr\r\nlf\n\n\r",
+      bytes,
+      std::string(700, 'x') + "\n" + std::string(300, '"'),
+  };
+  ASSERT_TRUE(platform::RegistryWriteString(kKey, "ServerPort", "33065"));
+  ASSERT_TRUE(platform::RegistryWriteNumber(kKey, "AutoConnect", 1));
+  for (const std::string& text : texts) {
+    ASSERT_TRUE(platform::RegistryWriteString(kKey, "UserName", text));
+    EXPECT_EQ(text, Read("UserName"));
+    EXPECT_EQ("33065", Read("ServerPort"));
+    uint32_t number = 0;
+    EXPECT_TRUE(platform::RegistryReadNumber(kKey, "AutoConnect", &number));
+    EXPECT_EQ(1u, number);
+    const std::string file = File();
+    EXPECT_EQ(3, std::count(file.begin(), file.end(), '\n')) << file;
+    const platform::RegistryListing listing = platform::RegistryList(kKey);
+    EXPECT_TRUE(listing.skipped.empty()) << listing.skipped[0].text;
+    ASSERT_EQ(3u, listing.values.size());
+  }
+  // Set back to a plain name, the file is as if nothing odd had been there.
+  ASSERT_TRUE(platform::RegistryWriteString(kKey, "UserName", "Ani"));
+  EXPECT_EQ("\"ServerPort\"=\"33065\"\n\"AutoConnect\"=dword:00000001\n\"UserName\"=\"Ani\"\n",
+            File());
+  // A name can hold the same characters as a value.
+  ASSERT_TRUE(platform::RegistryWriteString(kKey, "A\"=\n\\", "v"));
+  EXPECT_EQ("v", Read("A\"=\n\\"));
+}
+
+TEST_F(RegistryFileTest, AWriteReplacesTheFileWholeThroughANewFile) {
+  SetFile("\"ServerAddress\"=\"old\"\n");
+  std::filesystem::permissions(path_, std::filesystem::perms(0640));
+  // A reader that opened the file before the write still reads all of the
+  // old one: the write never truncates the file in place.
+  const int before = open(path_.c_str(), O_RDONLY);
+  ASSERT_GE(before, 0);
+  ASSERT_TRUE(platform::RegistryWriteString(kKey, "ServerAddress", std::string(5000, 'n')));
+  char buffer[64] = {};
+  EXPECT_EQ(22, read(before, buffer, sizeof buffer));
+  EXPECT_STREQ("\"ServerAddress\"=\"old\"\n", buffer);
+  close(before);
+  EXPECT_EQ(std::string(5000, 'n'), Read("ServerAddress"));
+  EXPECT_EQ(std::filesystem::perms(0640),
+            std::filesystem::status(path_).permissions() & std::filesystem::perms::mask);
+  int files = 0;  // no temporary file is left beside it
+  for (const auto& entry : std::filesystem::directory_iterator(
+           std::filesystem::path(path_).parent_path()))
+    files += entry.is_regular_file() ? 1 : 0;
+  EXPECT_EQ(1, files);
+}
+
+TEST_F(RegistryFileTest, LinesItCannotReadAreSkippedNamedAndKept) {
+  SetFile(
+      "Windows Registry Editor Version 5.00\r\n"
+      "\r\n"
+      "[HKEY_CURRENT_USER\\Software\\ZUZ\\Velmora\\Velmora]\r\n"
+      "; a comment\n"
+      "garbage\n"
+      "\"AutoConnect\"=dword:1\n"
+      "\"ServerPort\" = \"33065\"\n"
+      "\"ServerAddress\"=\"db.example\n"
+      "\\\"ServerPort\\\"=\\\"1\"\n"
+      "\"Path\"=\"C:\\data\"\n"
+      "\"Email\"=\"first\"\n"
+      "\"Email\"=\"second\"\n"
+      "\"Mode\"=hex:01,02\n"
+      "\"Odd\"=\"x\" trailing\n");
+  uint32_t number = 7;
+  EXPECT_FALSE(platform::RegistryReadNumber(kKey, "AutoConnect", &number));
+  EXPECT_EQ("(absent)", Read("ServerPort"));
+  EXPECT_EQ("(absent)", Read("ServerAddress"));
+  EXPECT_EQ("C:\\data", Read("Path"));  // a hand-written path keeps its backslash
+  EXPECT_EQ("second", Read("Email"));   // the last line counts, as on import
+
+  const platform::RegistryListing listing = platform::RegistryList(kKey);
+  EXPECT_TRUE(listing.exists);
+  EXPECT_EQ("", listing.error);
+  ASSERT_EQ(7u, listing.skipped.size());
+  const int lines[] = {5, 6, 7, 8, 9, 13, 14};
+  const char* names[] = {"", "AutoConnect", "ServerPort", "ServerAddress", "", "Mode", "Odd"};
+  for (size_t i = 0; i < 7; ++i) {
+    EXPECT_EQ(lines[i], listing.skipped[i].line);
+    EXPECT_EQ(names[i], listing.skipped[i].name);
+    EXPECT_FALSE(listing.skipped[i].reason.empty());
+  }
+  EXPECT_EQ("garbage", listing.skipped[0].text);
+  EXPECT_EQ("a dword takes exactly 8 hex digits, as in dword:00000001",
+            listing.skipped[1].reason);
+  EXPECT_EQ("spaces around '='", listing.skipped[2].reason);
+  EXPECT_EQ("the text's closing quote is missing", listing.skipped[3].reason);
+  ASSERT_EQ(3u, listing.values.size());
+  EXPECT_EQ(12, listing.values[2].line);
+
+  // Writing a value replaces the lines that name it, good or bad; lines that
+  // name nothing stay for their owner to see.
+  ASSERT_TRUE(platform::RegistryWriteNumber(kKey, "AutoConnect", 1));
+  ASSERT_TRUE(platform::RegistryWriteString(kKey, "Email", "third"));
+  EXPECT_TRUE(platform::RegistryReadNumber(kKey, "AutoConnect", &number));
+  EXPECT_EQ(1u, number);
+  const std::string file = File();
+  EXPECT_NE(std::string::npos, file.find("garbage\n\"AutoConnect\"=dword:00000001\n"));
+  EXPECT_NE(std::string::npos, file.find("\"Email\"=\"third\"\n\"Mode\""));
+  EXPECT_EQ(std::string::npos, file.find("second"));
+  EXPECT_NE(std::string::npos, file.find("\n\\\"ServerPort\\\"=\\\"1\"\n"));
+}
+
+TEST_F(RegistryFileTest, AKeyThatCannotBeReadIsNeitherReadNorWritten) {
+  std::filesystem::remove(path_);
+  std::filesystem::create_directory(path_);  // unreadable even for root
+  EXPECT_FALSE(platform::RegistryWriteString(kKey, "ServerAddress", "x"));
+  EXPECT_EQ("(absent)", Read("ServerAddress"));
+  platform::RegistryListing listing = platform::RegistryList(kKey);
+  EXPECT_TRUE(listing.exists);
+  EXPECT_EQ("Is a directory", listing.error);
+  std::filesystem::remove(path_);
+  listing = platform::RegistryList(kKey);
+  EXPECT_FALSE(listing.exists);
+  EXPECT_EQ("", listing.error);
+  EXPECT_EQ(path_, listing.where);
+}
+
+}  // namespace
