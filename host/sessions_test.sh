@@ -12,32 +12,18 @@
 # build. Ends with "N passed, N failed".
 set -uo pipefail
 
-ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-cd "$ROOT"
-eval "$(scripts/dbserver env)" || { echo "0 passed, 1 failed"; exit 1; }
-ADMIN=server/velmora-admin
-HOST=build/linux/velmora-host
+source "$(dirname "${BASH_SOURCE[0]}")/scenario_lib.sh"
 # A client id of this run's own, so that no other record is touched.
 export VELMORA_CLIENT_ID="vsess-$$"
 ID=$VELMORA_CLIENT_ID
 
-PASS=0
-FAIL=0
-pass() { PASS=$((PASS + 1)); printf 'ok   %s\n' "$1"; }
-fail() { FAIL=$((FAIL + 1)); printf 'FAIL %s\n' "$1"; [ -z "${2:-}" ] || printf '%s\n' "$2" | sed 's/^/       /'; }
-expect() {  # description, text that must appear, output
-  if grep -qF -- "$2" <<<"$3"; then pass "$1"; else fail "$1" "wanted '$2' in:"$'\n'"$3"; fi
-}
 check() {  # description, expected, actual
   if [ "$2" = "$3" ]; then pass "$1"; else fail "$1" "expected: $2"$'\n'"actual:   $3"; fi
 }
 
 WORK=$(mktemp -d)
 export VELMORA_REGISTRY_DIR="$WORK/registry"
-key="$VELMORA_REGISTRY_DIR/HKEY_CURRENT_USER/Software/ZUZ/Velmora/Velmora.reg"
-mkdir -p "$(dirname "$key")"
-printf '"ServerAddress"="%s"\n"ServerPort"="%s"\n"AutoConnect"=dword:00000001\n' \
-  "$VELMORA_DB_HOST" "$VELMORA_DB_PORT" >"$key"
+write_settings "$VELMORA_REGISTRY_DIR" 1
 
 declare -A PID IN
 cleanup() {
