@@ -8,7 +8,7 @@ namespace {
 // lay out its full width for every row.
 constexpr SQLULEN kWidestText = 8192;
 // The most memory one block takes; wide rows make a block of fewer rows.
-constexpr size_t kBlockBytes = 1 << 20;
+constexpr size_t kBlockBytes = 1 << 16;
 
 constexpr size_t AlignUp(size_t n) {
   return (n + sizeof(SQLLEN) - 1) / sizeof(SQLLEN) * sizeof(SQLLEN);
@@ -65,8 +65,9 @@ std::unique_ptr<RowBlock> RowBlock::Plan(const std::vector<short>& sqlTypes,
   }
   block->m_rowSize = std::max<size_t>(offset, sizeof(SQLLEN));
   block->m_rows = std::clamp<size_t>(kBlockBytes / block->m_rowSize, 1, std::max<size_t>(rows, 1));
-  block->m_storage.resize(block->m_rowSize / sizeof(SQLLEN) * block->m_rows);
-  block->m_data = reinterpret_cast<char*>(block->m_storage.data());
+  // Left uninitialised: every fetch writes the rows it reports.
+  block->m_storage.reset(new SQLLEN[block->m_rowSize / sizeof(SQLLEN) * block->m_rows]);
+  block->m_data = reinterpret_cast<char*>(block->m_storage.get());
   return block;
 }
 

@@ -61,7 +61,7 @@ class RowBlock {
   std::vector<Column> m_columns;
   size_t m_rowSize = 0;
   size_t m_rows = 0;
-  std::vector<SQLLEN> m_storage;  // SQLLEN elements keep every row aligned
+  std::unique_ptr<SQLLEN[]> m_storage;  // SQLLEN elements keep every row aligned
   char* m_data = nullptr;
   SQLULEN m_fetched = 0;
   size_t m_row = 0;
