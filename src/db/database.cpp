@@ -160,11 +160,12 @@ bool CSRecordset::Open(int openType, const std::string& sql, unsigned options) {
     return false;
   m_hstmt = stmt;
   try {
-    // No statement attribute is set: with MariaDB Connector/ODBC 3.1 and
-    // automatic reconnection, one set after the connection was lost crashes
-    // the driver. That driver's default cursor is static, but it reads every
-    // result into memory whatever the cursor type (it has no streaming path),
-    // and rows are read forward only all the same.
+    // No statement attribute is set before the execute: with MariaDB
+    // Connector/ODBC 3.1 and automatic reconnection, one set after the
+    // connection was lost crashes the driver (a block's row array is set
+    // after it, see BindBlock). That driver's default cursor is static, but
+    // it reads every result into memory whatever the cursor type (it has no
+    // streaming path), and rows are read forward only all the same.
     SQLRETURN rc = PrepareAndExecute(stmt, m_strSQL);
     if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) ThrowDBException(rc);
     SQLSMALLINT count = 0;

@@ -26,7 +26,8 @@ class RowBlock {
   // The binding for an executed statement's columns, described by their SQL
   // types and their lengths in bytes; null when a column cannot be held in a
   // block (binary data, or text with no length or one too long to lay out
-  // for every row), in which case the caller reads row by row.
+  // for every row), in which case the caller reads row by row. A block
+  // holds `rows` rows, or fewer where that many would pass 64 KiB.
   static std::unique_ptr<RowBlock> Plan(const std::vector<short>& sqlTypes,
                                         const std::vector<SQLULEN>& octetLengths, size_t rows);
 
