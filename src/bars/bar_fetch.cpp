@@ -12,6 +12,8 @@
 
 namespace {
 
+constexpr unsigned long kBarBlockRows = 1024;
+
 bool EqualsNoCase(const std::string& a, const char* b) {
   size_t i = 0;
   for (; i < a.size() && b[i] != '\0'; ++i) {
@@ -117,6 +119,8 @@ int FetchBars(CGlobal& g, std::vector<Quotation>& fetched, const std::string& ti
   if (g.m_pDatabase == nullptr) return 0;
 
   CSRecordset rs(g.m_pDatabase);
+  // A request can move a hundred thousand rows: they come a block at a time.
+  rs.SetRowsetSize(kBarBlockRows);
   try {
     std::string sql = BuildBarQuery(g, ticker, periodicity, startDate, startTime);
     if (!rs.Open(CSRecordset::forwardOnly, sql, 0)) return 0;

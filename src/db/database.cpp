@@ -1,8 +1,10 @@
 #include "db/database.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
+#include "db/row_block.h"
 #include "db/timestamp_text.h"
 #include "platform/odbc.h"
 
@@ -189,11 +191,12 @@ bool CSRecordset::Open(int openType, const std::string& sql, unsigned options) {
   if (!m_pDatabase->AllocStatement(&stmt)) return false;
   m_hstmt = stmt;
   try {
-    // No statement attribute is set: with MariaDB Connector/ODBC 3.1 and
-    // automatic reconnection, one set after the connection was lost crashes
-    // the driver. That driver's default cursor is static, but it reads every
-    // result into memory whatever the cursor type (it has no streaming path),
-    // and rows are read forward only all the same.
+    // No statement attribute is set before the execute: with MariaDB
+    // Connector/ODBC 3.1 and automatic reconnection, one set after the
+    // connection was lost crashes the driver (a block's row array is set
+    // after it, see BindBlock). That driver's default cursor is static, but
+    // it reads every result into memory whatever the cursor type (it has no
+    // streaming path), and rows are read forward only all the same.
     SQLRETURN rc = PrepareAndExecute(stmt, m_strSQL);
     if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) ThrowDBException(rc);
     SQLSMALLINT count = 0;
@@ -214,6 +217,7 @@ bool CSRecordset::Open(int openType, const std::string& sql, unsigned options) {
     if (count == 0) {
       m_bEOF = true;
     } else {
+      if (m_nRowsetSize > 1) BindBlock();
       Fetch();
     }
     m_bBOF = m_bEOF;
@@ -229,13 +233,48 @@ void CSRecordset::Close() {
     SQLFreeHandle(SQL_HANDLE_STMT, static_cast<SQLHSTMT>(m_hstmt));
     m_hstmt = nullptr;
   }
+  m_block.reset();  // after the handle: the driver writes into it until then
   m_columnNames.clear();
   m_columnTypes.clear();
   m_bEOF = true;
   m_bBOF = true;
 }
 
+// Binds the columns of the executed statement to a block of rows. The
+// statement attributes of the row array are set only now, after the execute:
+// a statement attribute set before it, on a connection the server has ended,
+// crashes MariaDB Connector/ODBC 3.1 when it reconnects; by now the prepare
+// has reconnected.
+void CSRecordset::BindBlock() {
+  SQLHSTMT stmt = static_cast<SQLHSTMT>(m_hstmt);
+  std::vector<SQLULEN> octets(m_columnTypes.size());
+  for (size_t i = 0; i < octets.size(); ++i) {
+    SQLLEN length = 0;
+    SQLRETURN rc = SQLColAttribute(stmt, static_cast<SQLUSMALLINT>(i + 1), SQL_DESC_OCTET_LENGTH,
+                                   nullptr, 0, nullptr, &length);
+    if (!SQL_SUCCEEDED(rc)) ThrowDBException(rc);
+    octets[i] = length > 0 ? static_cast<SQLULEN>(length) : 0;
+  }
+  std::unique_ptr<RowBlock> block = RowBlock::Plan(m_columnTypes, octets, m_nRowsetSize);
+  if (block == nullptr) return;  // read row by row
+  SQLRETURN rc = block->Bind(stmt);
+  if (!SQL_SUCCEEDED(rc)) ThrowDBException(rc);
+  m_block = std::move(block);
+}
+
 void CSRecordset::Fetch() {
+  if (m_block != nullptr) {
+    if (m_block->Next()) return;
+    SQLRETURN rc = m_block->Fetch(static_cast<SQLHSTMT>(m_hstmt));
+    if (rc == SQL_NO_DATA) {
+      m_bEOF = true;
+      return;
+    }
+    // A warning (a text cut short) is told at the read of that value.
+    if (!SQL_SUCCEEDED(rc)) ThrowDBException(rc);
+    m_bEOF = false;
+    return;
+  }
   SQLRETURN rc = SQLFetch(static_cast<SQLHSTMT>(m_hstmt));
   if (rc == SQL_NO_DATA) {
     m_bEOF = true;
@@ -257,10 +296,78 @@ short CSRecordset::GetFieldIndexByName(std::string_view name) const {
   throw CDBException(SQL_ERROR, "column '" + std::string(name) + "' is not in the result");
 }
 
-void CSRecordset::GetFieldValue(short index, CDBVariant& value, short cType) {
+void CSRecordset::CheckRead(short index) const {
   if (m_hstmt == nullptr || m_bEOF || index < 0 ||
       index >= static_cast<short>(m_columnNames.size()))
     throw CDBException(SQL_ERROR, "no current row or no such column");
+}
+
+namespace {
+
+// A bound text that did not fit its buffer: the block holds only its head.
+bool Truncated(SQLLEN indicator, SQLLEN width) {
+  return indicator == SQL_NO_TOTAL || indicator >= width;
+}
+
+[[noreturn]] void ThrowTruncated() {
+  throw CDBException(SQL_ERROR, "String data, right truncated");
+}
+
+[[noreturn]] void ThrowWrongType() {
+  throw CDBException(SQL_ERROR, "Restricted data type attribute violation");
+}
+
+}  // namespace
+
+// A value of the current row of the block: the same value, the same NULL
+// and the same errors as the driver gives one read at a time.
+void CSRecordset::GetBlockValue(short index, CDBVariant& value, short cType) const {
+  const RowBlock::Column& column = m_block->column(static_cast<size_t>(index));
+  const SQLLEN indicator = m_block->Indicator(static_cast<size_t>(index));
+  if (indicator == SQL_NULL_DATA) {
+    value.m_dwType = CDBVariant::DBVT_NULL;
+    return;
+  }
+  const char* data = m_block->Value(static_cast<size_t>(index));
+  if (cType == SQL_C_TIMESTAMP_TYPE) {
+    if (column.cType == SQL_C_TYPE_TIMESTAMP) {
+      SQL_TIMESTAMP_STRUCT ts;
+      std::memcpy(&ts, data, sizeof ts);
+      value.m_dwType = CDBVariant::DBVT_DATE;
+      value.m_date = DBTimestamp{ts.year,   ts.month,  ts.day,     ts.hour,
+                                 ts.minute, ts.second, ts.fraction};
+      return;
+    }
+    if (column.cType != SQL_C_CHAR) ThrowWrongType();
+    // Date-times sent as text are converted here, as row by row.
+    if (Truncated(indicator, column.width)) ThrowTruncated();
+    TimestampText read =
+        ParseTimestampText(data, static_cast<size_t>(indicator), value.m_date);
+    if (read == TimestampText::kInvalid) throw CDBException(SQL_ERROR, "Datetime field overflow");
+    value.m_dwType = read == TimestampText::kNull ? CDBVariant::DBVT_NULL : CDBVariant::DBVT_DATE;
+    return;
+  }
+  if (column.cType == SQL_C_FLOAT) {
+    std::memcpy(&value.m_fltVal, data, sizeof value.m_fltVal);
+    value.m_dwType = CDBVariant::DBVT_SINGLE;
+    return;
+  }
+  if (column.cType != SQL_C_CHAR) ThrowWrongType();
+  // A number sent as text: its leading number, as the driver reads it.
+  if (Truncated(indicator, column.width)) ThrowTruncated();
+  char* end = nullptr;
+  const double number = std::strtod(data, &end);
+  if (end == data) throw CDBException(SQL_ERROR, "Invalid character value for cast specification");
+  value.m_fltVal = static_cast<float>(number);
+  value.m_dwType = CDBVariant::DBVT_SINGLE;
+}
+
+void CSRecordset::GetFieldValue(short index, CDBVariant& value, short cType) {
+  CheckRead(index);
+  if (m_block != nullptr) {
+    GetBlockValue(index, value, cType);
+    return;
+  }
   SQLHSTMT stmt = static_cast<SQLHSTMT>(m_hstmt);
   SQLLEN indicator = 0;
   SQLRETURN rc;
@@ -328,12 +435,23 @@ void CSRecordset::GetFieldValue(std::string_view name, CDBVariant& value, short 
 }
 
 void CSRecordset::GetFieldValue(short index, std::string& value, bool* isNull) {
-  if (m_hstmt == nullptr || m_bEOF || index < 0 ||
-      index >= static_cast<short>(m_columnNames.size()))
-    throw CDBException(SQL_ERROR, "no current row or no such column");
-  SQLHSTMT stmt = static_cast<SQLHSTMT>(m_hstmt);
+  CheckRead(index);
   value.clear();
   if (isNull) *isNull = false;
+  if (m_block != nullptr) {
+    const RowBlock::Column& column = m_block->column(static_cast<size_t>(index));
+    const SQLLEN indicator = m_block->Indicator(static_cast<size_t>(index));
+    if (column.cType != SQL_C_CHAR) ThrowWrongType();
+    if (indicator == SQL_NULL_DATA) {
+      if (isNull) *isNull = true;
+      return;
+    }
+    if (Truncated(indicator, column.width)) ThrowTruncated();
+    const char* data = m_block->Value(static_cast<size_t>(index));
+    value.assign(data, strnlen(data, static_cast<size_t>(indicator)));
+    return;
+  }
+  SQLHSTMT stmt = static_cast<SQLHSTMT>(m_hstmt);
   char buffer[512];
   for (;;) {
     SQLLEN indicator = 0;

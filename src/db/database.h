@@ -8,6 +8,7 @@
 #define VELMORA_DB_DATABASE_H_
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -93,6 +94,8 @@ class CDatabase {
   std::string m_strDriverConnect;
 };
 
+class RowBlock;
+
 class CSRecordset {
  public:
   enum : int { forwardOnly = 2 };
@@ -102,6 +105,18 @@ class CSRecordset {
 
   CSRecordset(const CSRecordset&) = delete;
   CSRecordset& operator=(const CSRecordset&) = delete;
+
+  // Rows fetched by one call into the driver, for the recordsets opened
+  // after it. 1, the default, fetches row by row and reads each value with
+  // its own call. Above 1 the columns are bound once to a block of rows
+  // (fewer when its rows are wide), and values are read from the block:
+  // numbers only as SQL_C_FLOAT, typed date-times only as timestamps, texts
+  // as text or, converted here, as a number or a timestamp. A result with a
+  // binary column or a very wide text column is read row by row all the same.
+  virtual void SetRowsetSize(unsigned long rows) { m_nRowsetSize = rows > 0 ? rows : 1; }
+  unsigned long GetRowsetSize() const { return m_nRowsetSize; }
+  // True while the open result is read in blocks.
+  bool IsBlockFetch() const { return m_block != nullptr; }
 
   // Runs the statement text unchanged and moves to the first row. False when
   // no statement handle can be had (nothing is read then), but a lost
@@ -143,7 +158,12 @@ class CSRecordset {
 
  private:
   void Fetch();
+  void BindBlock();
+  void CheckRead(short index) const;
+  void GetBlockValue(short index, CDBVariant& value, short cType) const;
 
+  unsigned long m_nRowsetSize = 1;
+  std::unique_ptr<RowBlock> m_block;
   std::vector<std::string> m_columnNames;
   std::vector<short> m_columnTypes;  // the SQL type the driver describes
   bool m_bEOF = true;

@@ -85,4 +85,53 @@ TEST(TimestampText, ReadsEveryTextAsTheDriverDoes) {
   EXPECT_GE(values_read, 25) << "most texts hold a date-time";
 }
 
+// Read from a block, a date-time text is the whole text however long the
+// server made it, and converts as the driver converts it, NULL and errors
+// included; a typed date-time comes as the driver gives it.
+TEST(TimestampText, BlocksReadTextsAsTheDriverDoes) {
+  ASSERT_TRUE(testing_server::Configured()) << "source scripts/dbserver env first";
+  const std::vector<std::string> values = {
+      "CONCAT(DATE '2024-03-05',' ',TIME '10:15:07')", "' 2024-03-05  10:15:07 '",
+      "'24-03-05 10:00:00'", "'0000-00-00 00:00:00'", "'junk'", "NULL", "'2024-03-05 10:15'",
+      "CONCAT('2024-03-05 10:15:07', REPEAT(' ', 300))", "CONCAT(REPEAT(' ', 300), '2024-03-05')",
+      "CAST('2024-03-05 10:15:07' AS DATETIME)", "DATE '2024-03-05'"};
+  std::string sql = "SELECT ";
+  for (size_t i = 0; i < values.size(); ++i)
+    sql += (i ? "," : "") + values[i] + " AS c" + std::to_string(i);
+
+  auto db = testing_server::Admin();
+  std::vector<std::string> expected;
+  {
+    SQLHSTMT stmt = SQL_NULL_HSTMT;
+    ASSERT_TRUE(SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, static_cast<SQLHDBC>(db->m_hdbc), &stmt)));
+    ASSERT_TRUE(SQL_SUCCEEDED(SQLExecDirect(stmt, reinterpret_cast<SQLCHAR*>(sql.data()), SQL_NTS)));
+    ASSERT_TRUE(SQL_SUCCEEDED(SQLFetch(stmt)));
+    for (size_t i = 0; i < values.size(); ++i) {
+      SQL_TIMESTAMP_STRUCT ts{};
+      SQLLEN indicator = 0;
+      SQLRETURN rc = SQLGetData(stmt, static_cast<SQLUSMALLINT>(i + 1), SQL_C_TYPE_TIMESTAMP, &ts,
+                                sizeof ts, &indicator);
+      DBTimestamp t{ts.year, ts.month, ts.day, ts.hour, ts.minute, ts.second, ts.fraction};
+      expected.push_back(Show(!SQL_SUCCEEDED(rc) ? 2 : indicator == SQL_NULL_DATA ? 0 : 1, t));
+    }
+    SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+  }
+
+  CSRecordset rs(db.get());
+  rs.SetRowsetSize(8);
+  ASSERT_TRUE(rs.Open(CSRecordset::forwardOnly, sql, 0));
+  ASSERT_TRUE(rs.IsBlockFetch());
+  for (size_t i = 0; i < values.size(); ++i) {
+    CDBVariant v;
+    std::string got;
+    try {
+      rs.GetFieldValue(static_cast<short>(i), v, SQL_C_TIMESTAMP_TYPE);
+      got = Show(v.IsNull() ? 0 : 1, v.m_date);
+    } catch (const CDBException&) {
+      got = Show(2, v.m_date);
+    }
+    EXPECT_EQ(expected[i], got) << values[i];
+  }
+}
+
 }  // namespace

@@ -129,6 +129,8 @@ int GetRealtimeQuote(CGlobal& g) {
 
   try {
     CSRecordset rs(g.m_pDatabase);
+    // One row per ticker: the whole answer in one block.
+    rs.SetRowsetSize(CRealtimeTable::kMaxTickers);
     if (!rs.Open(CSRecordset::forwardOnly, BuildRealtimeQuery(g, symbols), 0)) return 1;
 
     // Resolved once: a column the result lacks stays -1 and is skipped for
