@@ -47,7 +47,7 @@ kill_plugin_connections() {
   superuser "SELECT CONCAT('KILL ',ID,';') FROM information_schema.PROCESSLIST WHERE USER='velmora_plugin'" |
     mariadb --no-defaults --socket="$VELMORA_DB_SOCKET" -u "$(id -un)"
 }
-server_pid() { cat .run/db/mariadbd.pid; }
+server_pid() { cat "$VELMORA_RUN_DIR/db/mariadbd.pid"; }
 # Stops or starts the server; the server must not inherit the host's pipes,
 # or the host would never see the end of its script.
 dbserver() { scripts/dbserver "$1" {HIN}>&- {HOUT}<&- >/dev/null 2>&1; }
