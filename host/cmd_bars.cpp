@@ -11,6 +11,12 @@
 #include <thread>
 #include <vector>
 
+#if defined(_WIN32)
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
 #include "host/commands.h"
 #include "host/host_session.h"
 #include "host/plugin_messages.h"
@@ -20,6 +26,14 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+bool IsTerminal(FILE* stream) {
+#if defined(_WIN32)
+  return _isatty(_fileno(stream)) != 0;
+#else
+  return isatty(fileno(stream)) != 0;
+#endif
+}
 
 std::string Stamp(uint64_t stamp) { return FormatBarTime(stamp); }
 
@@ -42,8 +56,10 @@ int Request(HostSession& session, const std::string& ticker, int periodicity, in
             std::vector<Quotation>& bars, double* seconds) {
   std::atomic<bool> done{false};
   auto start = Clock::now();
+  // A line redrawn in place means something only on a terminal.
+  const bool terminal = IsTerminal(stderr);
   std::thread progress([&] {
-    while (!done.load()) {
+    while (terminal && !done.load()) {
       double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
       std::fprintf(stderr, "\rfetching %s %s bars... %.1f s", ticker.c_str(),
                    periodicity == 86400 ? "daily" : "1-minute", elapsed);
@@ -57,7 +73,7 @@ int Request(HostSession& session, const std::string& ticker, int periodicity, in
   done = true;
   progress.join();
   *seconds = std::chrono::duration<double>(Clock::now() - start).count();
-  std::fprintf(stderr, "\rfetching %s: done in %.3f s          \n", ticker.c_str(), *seconds);
+  if (terminal) std::fprintf(stderr, "\r%60s\r", "");
   return count;
 }
 

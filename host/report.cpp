@@ -18,12 +18,15 @@ std::string PlainNumber(float value) {
 
 std::string FormatPrice(double price) {
   const float value = static_cast<float>(price);
-  std::string text = PlainNumber(value);
-  if (text.empty()) return "-";
-  const size_t point = text.find('.');
-  if (point == std::string::npos) return text + ".00";
-  if (text.size() - point - 1 < 2) text.append(2 - (text.size() - point - 1), '0');
-  return text;
+  if (!std::isfinite(value)) return "-";
+  // Four decimals at most (adjusted prices have more than a tick's), two at
+  // least.
+  char text[64];
+  std::snprintf(text, sizeof text, "%.4f", static_cast<double>(value));
+  std::string result = text;
+  while (result.size() > 3 && result.back() == '0' && result[result.size() - 3] != '.')
+    result.pop_back();
+  return result == "-0.00" ? "0.00" : result;
 }
 
 std::string FormatVolume(double volume) {

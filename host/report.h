@@ -17,8 +17,8 @@ void PrintRecord(const RecentInfo* record, bool json);
 std::string StatusText(HostSession& session, bool json);
 void PrintStatus(HostSession& session, bool json);
 
-// A price: the float's shortest exact decimals, at least two, no exponent
-// ("31350.00", "0.125"); "-" for a value that is not a number.
+// A price: two decimals, up to four when it has them, no exponent
+// ("31350.00", "0.125", "2729.5784"); "-" for a value that is not a number.
 std::string FormatPrice(double price);
 // A volume: a whole number with its thousands grouped ("1,234,567"); "-"
 // for a value that is not a number.

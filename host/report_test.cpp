@@ -15,6 +15,8 @@ TEST(HostReport, PricesKeepTheirDecimalsAndNeverTakeAnExponent) {
   EXPECT_EQ("0.125", FormatPrice(0.125));
   // The float's own digits: 0.1f is not printed as 0.100000001.
   EXPECT_EQ("0.10", FormatPrice(0.1f));
+  EXPECT_EQ("2729.5784", FormatPrice(2729.57836914f));
+  EXPECT_EQ("0.00", FormatPrice(-0.0));
   EXPECT_EQ("1500000000.00", FormatPrice(1.5e9));
   EXPECT_EQ("-12.50", FormatPrice(-12.5));
   EXPECT_EQ("-", FormatPrice(std::numeric_limits<double>::quiet_NaN()));
