@@ -59,13 +59,13 @@ void PrintRecord(const RecentInfo* r, bool json) {
     return;
   }
   std::printf("%-10s status %2d fields %5d  O %9.2f H %9.2f L %9.2f Last %9.2f Chg %8.2f "
-              "Bid %9.2f Ask %9.2f  stamp %s %s  moved %s %s\n",
+              "Bid %9.2f Ask %9.2f  stamp %s  moved %s\n",
               r->Name, r->Status, r->ValidFields, static_cast<double>(r->Open),
               static_cast<double>(r->High), static_cast<double>(r->Low),
               static_cast<double>(r->Last), static_cast<double>(r->Change),
               static_cast<double>(r->Bid), static_cast<double>(r->Ask),
-              FormatDate(r->StampDate).c_str(), FormatTime(r->StampTime).c_str(),
-              FormatDate(r->MoveDate).c_str(), FormatTime(r->MoveTime).c_str());
+              FormatDateTime(r->StampDate, r->StampTime).c_str(),
+              FormatDateTime(r->MoveDate, r->MoveTime).c_str());
 }
 
 namespace {

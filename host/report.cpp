@@ -56,6 +56,10 @@ std::string FormatTime(int hhmmss) {
   return text;
 }
 
+std::string FormatDateTime(int yyyymmdd, int hhmmss) {
+  return yyyymmdd <= 0 ? "-" : FormatDate(yyyymmdd) + " " + FormatTime(hhmmss);
+}
+
 std::string FormatBarTime(uint64_t stamp) {
   const BarTime t = UnpackBarTime(stamp);
   const std::string date = FormatDate(t.year * 10000 + t.month * 100 + t.day);

@@ -31,6 +31,9 @@ std::string PlainNumber(float value);
 // a date of 0 (none yet) as "-".
 std::string FormatDate(int yyyymmdd);
 std::string FormatTime(int hhmmss);
+// A date number and a time number together, "2015-01-02 09:30:00"; "-"
+// while the date is 0.
+std::string FormatDateTime(int yyyymmdd, int hhmmss);
 // A bar time stamp: "2015-01-02" for a daily bar, "2015-01-02 09:30:00"
 // otherwise.
 std::string FormatBarTime(uint64_t stamp);

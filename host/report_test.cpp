@@ -50,6 +50,8 @@ TEST(HostReport, DatesAreYearMonthDay) {
   EXPECT_EQ("2015-01-02", FormatDate(20150102));
   EXPECT_EQ("-", FormatDate(0));
   EXPECT_EQ("09:05:07", FormatTime(90507));
+  EXPECT_EQ("2025-10-31 15:49:58", FormatDateTime(20251031, 154958));
+  EXPECT_EQ("-", FormatDateTime(0, 0));
   EXPECT_EQ("2015-01-02", FormatBarTime(EodMarker(PackBarTime(2015, 1, 2, 0, 0, 0))));
   EXPECT_EQ("2024-03-05 10:15:00", FormatBarTime(PackBarTime(2024, 3, 5, 10, 15, 0)));
 }
