@@ -87,6 +87,9 @@ struct Outcome {
   double seconds;
   std::string statusAfter;
   bool connectedAfter;
+  // The host's own run of the statement, for a request that got nothing.
+  std::string probeError;
+  bool probeRows = false;
 };
 
 // The driver gives up on a server that does not answer after its read
@@ -134,6 +137,11 @@ bool Summary(const char* what, const std::string& ticker, int periodicity, int c
   else if (!outcome.connectedAfter)
     std::printf("  the connection was lost during the request (status %s)\n",
                 outcome.statusAfter.c_str());
+  else if (!outcome.probeError.empty())
+    std::printf("  server error: the server refused the request: %s\n",
+                outcome.probeError.c_str());
+  else if (outcome.probeRows)
+    std::printf("  no bars, although the server has %s rows for '%s'\n", kind, ticker.c_str());
   else
     std::printf("  no rows: the server has no %s bars for '%s'\n", kind, ticker.c_str());
   return false;
@@ -353,6 +361,9 @@ int Bars(HostSession& session, const HostOptions&, const std::vector<std::string
     const PluginStatus after = session.Status();
     outcome.connectedAfter = after.nStatusCode == 0;
     outcome.statusAfter = StatusWords(after);
+    if (count == 0 && outcome.connectedBefore && outcome.connectedAfter &&
+        outcome.messages.empty() && outcome.seconds < kTimeoutSeconds)
+      outcome.probeError = ProbeBars(ticker, periodicity, &outcome.probeRows);
     got = Summary(what, ticker, periodicity, count, previous, bars, outcome);
   }
   if (!csv.empty() && !WriteCsv(csv, bars, count)) {

@@ -2,7 +2,9 @@
 
 #include <cstdio>
 
+#include "src/bars/bar_query.h"
 #include "src/db/database.h"
+#include "src/db/server_config.h"
 #include "src/db/settings.h"
 #include "src/platform/window.h"
 #include "src/plugin/global.h"
@@ -57,4 +59,32 @@ void ExplainConnectFailures(const std::vector<std::string>& messages) {
       std::fprintf(stderr, "the driver says: %s\n", diagnostic.c_str());
   }
   std::fflush(stderr);
+}
+
+std::string ProbeBars(const std::string& ticker, int periodicity, bool* rows) {
+  *rows = false;
+  CGlobal g;
+  LoadSettings(g);
+  CDatabase db;
+  try {
+    db.OpenEx(g.m_strConnect, CDatabase::noOdbcDialog);
+    g.m_pDatabase = &db;
+    LoadServerConfig(g);
+    const std::string sql =
+        BuildBarQuery(g, ticker, periodicity,
+                      periodicity == 86400 ? g.m_strBackfillEod : g.m_strBackfillIntraday,
+                      g.m_strStartTime);
+    CSRecordset rs(&db);
+    if (!rs.Open(CSRecordset::forwardOnly, sql, 0)) {
+      g.m_pDatabase = nullptr;
+      return "the driver gave no statement handle";
+    }
+    *rows = !rs.IsEOF();
+  } catch (const CDBException& e) {
+    g.m_pDatabase = nullptr;
+    return e.m_strError.empty() ? "no diagnostic (code " + std::to_string(e.m_nRetCode) + ")"
+                                : e.m_strError;
+  }
+  g.m_pDatabase = nullptr;
+  return "";
 }

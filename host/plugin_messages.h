@@ -21,4 +21,11 @@ void ExplainConnectFailures(const std::vector<std::string>& messages);
 // succeeds, else the driver's diagnostic. Sets the address and port used.
 std::string ProbeConnect(std::string* address, std::string* port);
 
+// The plug-in drops a database error of a bar request without a word. For
+// a request that got nothing, the host sends the statement the plug-in
+// sends for a chart holding no bars, over a connection of its own: the
+// driver's diagnostic when the server refuses it, else empty, with
+// `*rows` telling whether the server has any.
+std::string ProbeBars(const std::string& ticker, int periodicity, bool* rows);
+
 #endif  // VELMORA_HOST_PLUGIN_MESSAGES_H_
