@@ -33,7 +33,7 @@ expect() {  # description, text that must appear, output
 }
 
 # A registry of our own for the Linux host: the private server, AutoConnect.
-export VELMORA_REGISTRY_DIR="$ROOT/.run/scenarios-registry"
+export VELMORA_REGISTRY_DIR="$VELMORA_RUN_DIR/scenarios-registry"
 key="$VELMORA_REGISTRY_DIR/HKEY_CURRENT_USER/Software/ZUZ/Velmora/Velmora.reg"
 mkdir -p "$(dirname "$key")"
 printf '"ServerAddress"="%s"\n"ServerPort"="%s"\n"AutoConnect"=dword:00000001\n' \
