@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -10,30 +11,42 @@
 #include <thread>
 #include <vector>
 
+#if defined(_WIN32)
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
 #include "host/commands.h"
 #include "host/host_session.h"
+#include "host/plugin_messages.h"
+#include "host/report.h"
 #include "src/bars/bar_time.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-std::string Stamp(uint64_t stamp) {
-  BarTime t = UnpackBarTime(stamp);
-  char text[40];
-  if (IsEodMarker(stamp))
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", t.year, t.month, t.day);
-  else
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day,
-                  t.hour, t.minute, t.second);
-  return text;
+bool IsTerminal(FILE* stream) {
+#if defined(_WIN32)
+  return _isatty(_fileno(stream)) != 0;
+#else
+  return isatty(fileno(stream)) != 0;
+#endif
+}
+
+std::string Stamp(uint64_t stamp) { return FormatBarTime(stamp); }
+
+bool PricesFinite(const Quotation& q) {
+  return std::isfinite(q.Open) && std::isfinite(q.High) && std::isfinite(q.Low) &&
+         std::isfinite(q.Close);
 }
 
 void PrintBar(const char* label, const Quotation& q) {
-  std::printf("  %-6s %-19s  O %.4g  H %.4g  L %.4g  C %.4g  V %.0f\n", label,
-              Stamp(q.DateTime).c_str(), static_cast<double>(q.Open), static_cast<double>(q.High),
-              static_cast<double>(q.Low), static_cast<double>(q.Close),
-              static_cast<double>(q.Volume));
+  std::printf("  %-6s %-19s  O %s  H %s  L %s  C %s  V %s\n", label, Stamp(q.DateTime).c_str(),
+              FormatPrice(q.Open).c_str(), FormatPrice(q.High).c_str(),
+              FormatPrice(q.Low).c_str(), FormatPrice(q.Close).c_str(),
+              FormatVolume(q.Volume).c_str());
 }
 
 // One request as the host makes it, with a progress line on standard error
@@ -43,8 +56,10 @@ int Request(HostSession& session, const std::string& ticker, int periodicity, in
             std::vector<Quotation>& bars, double* seconds) {
   std::atomic<bool> done{false};
   auto start = Clock::now();
+  // A line redrawn in place means something only on a terminal.
+  const bool terminal = IsTerminal(stderr);
   std::thread progress([&] {
-    while (!done.load()) {
+    while (terminal && !done.load()) {
       double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
       std::fprintf(stderr, "\rfetching %s %s bars... %.1f s", ticker.c_str(),
                    periodicity == 86400 ? "daily" : "1-minute", elapsed);
@@ -58,33 +73,101 @@ int Request(HostSession& session, const std::string& ticker, int periodicity, in
   done = true;
   progress.join();
   *seconds = std::chrono::duration<double>(Clock::now() - start).count();
-  std::fprintf(stderr, "\rfetching %s: done in %.3f s          \n", ticker.c_str(), *seconds);
+  if (terminal) std::fprintf(stderr, "\r%60s\r", "");
   return count;
 }
 
-void Summary(const char* what, int count, int before, const std::vector<Quotation>& bars,
-             double seconds) {
-  std::printf("%s: %d bars (held before: %d), %.3f s\n", what, count, before, seconds);
+// The plug-in's answer says only how many bars the host now holds; which
+// of the reasons for getting none applies is told from the status before
+// the request, the message boxes it showed and how long it took.
+struct Outcome {
+  bool connectedBefore;
+  std::string statusBefore;
+  std::vector<std::string> messages;
+  double seconds;
+  std::string statusAfter;
+  bool connectedAfter;
+  // The host's own run of the statement, for a request that got nothing.
+  std::string probeError;
+  bool probeRows = false;
+};
+
+// The driver gives up on a server that does not answer after its read
+// timeout (15 s); a request that took about that long and got nothing
+// timed out.
+constexpr double kTimeoutSeconds = 14.5;
+
+std::string StatusWords(const PluginStatus& status) {
+  std::string text = status.szShortMessage;
+  if (status.szLongMessage[0] != '\0') {
+    std::string detail = status.szLongMessage;
+    for (char& c : detail)
+      if (c == '\n') c = ' ';
+    text += ": " + detail;
+  }
+  return text;
+}
+
+// Prints the summary and, when the request got no bars, why. Returns
+// whether it got bars.
+bool Summary(const char* what, const std::string& ticker, int periodicity, int count, int before,
+             const std::vector<Quotation>& bars, const Outcome& outcome) {
+  std::printf("%s: %d bars (held before: %d) in %.3f s\n", what, count, before, outcome.seconds);
+  for (const std::string& message : outcome.messages)
+    std::printf("  the plug-in showed a message: %s\n", message.c_str());
   if (count > 0) {
     PrintBar("first", bars[0]);
     PrintBar("last", bars[count - 1]);
   }
+  if (count > before || (count > 0 && outcome.connectedBefore && outcome.messages.empty() &&
+                         outcome.seconds < kTimeoutSeconds)) {
+    if (count == before && before > 0)
+      std::printf("  nothing newer than the bars held\n");
+    return true;
+  }
+  const char* kind = periodicity == 86400 ? "daily" : "1-minute";
+  if (!outcome.connectedBefore)
+    std::printf("  not connected (status %s): the plug-in answers only while connected\n",
+                outcome.statusBefore.c_str());
+  else if (!outcome.messages.empty())
+    std::printf("  server error: the request failed with the message above\n");
+  else if (outcome.seconds >= kTimeoutSeconds)
+    std::printf("  timeout: the server did not answer within %.0f s; the plug-in gave up\n",
+                outcome.seconds);
+  else if (!outcome.connectedAfter)
+    std::printf("  the connection was lost during the request (status %s)\n",
+                outcome.statusAfter.c_str());
+  else if (!outcome.probeError.empty())
+    std::printf("  server error: the server refused the request: %s\n",
+                outcome.probeError.c_str());
+  else if (outcome.probeRows)
+    std::printf("  no bars, although the server has %s rows for '%s'\n", kind, ticker.c_str());
+  else
+    std::printf("  no rows: the server has no %s bars for '%s'\n", kind, ticker.c_str());
+  return false;
 }
 
 bool WriteCsv(const std::string& path, const std::vector<Quotation>& bars, int count) {
   FILE* out = std::fopen(path.c_str(), "wb");
   if (out == nullptr) return false;
   std::fprintf(out, "Date,Time,Open,High,Low,Close,Volume,OpenInterest\n");
+  // A bar whose price is not a number is left out; a volume or open
+  // interest that is not one is written as 0.
+  auto amount = [](float value) {
+    const std::string text = PlainNumber(value);
+    return text.empty() ? std::string("0") : text;
+  };
   for (int i = 0; i < count; ++i) {
     const Quotation& q = bars[i];
+    if (!PricesFinite(q)) continue;
     BarTime t = UnpackBarTime(q.DateTime);
     char time[16] = "";
     if (!IsEodMarker(q.DateTime))
       std::snprintf(time, sizeof time, "%02d:%02d:%02d", t.hour, t.minute, t.second);
-    std::fprintf(out, "%04d-%02d-%02d,%s,%.9g,%.9g,%.9g,%.9g,%.9g,%.9g\n", t.year, t.month,
-                 t.day, time, static_cast<double>(q.Open), static_cast<double>(q.High),
-                 static_cast<double>(q.Low), static_cast<double>(q.Close),
-                 static_cast<double>(q.Volume), static_cast<double>(q.OpenInterest));
+    std::fprintf(out, "%04d-%02d-%02d,%s,%s,%s,%s,%s,%s,%s\n", t.year, t.month, t.day, time,
+                 PlainNumber(q.Open).c_str(), PlainNumber(q.High).c_str(),
+                 PlainNumber(q.Low).c_str(), PlainNumber(q.Close).c_str(),
+                 amount(q.Volume).c_str(), amount(q.OpenInterest).c_str());
   }
   return std::fclose(out) == 0;
 }
@@ -129,7 +212,14 @@ int ReadCsv(const std::string& path, std::vector<Quotation>& bars) {
       std::fprintf(stderr, "bars: %s holds more bars than the capacity %zu\n", path.c_str(),
                    bars.size());
       bad = true;
+    } else if (!std::isfinite(static_cast<float>(v[0])) || !std::isfinite(static_cast<float>(v[1])) ||
+               !std::isfinite(static_cast<float>(v[2])) || !std::isfinite(static_cast<float>(v[3]))) {
+      // A chart never holds a bar without prices.
+      std::fprintf(stderr, "bars: %s line %d: a price is not a number; the bar is left out\n",
+                   path.c_str(), number);
     } else {
+      if (!std::isfinite(static_cast<float>(v[4]))) v[4] = 0;
+      if (!std::isfinite(static_cast<float>(v[5]))) v[5] = 0;
       q.Open = static_cast<float>(v[0]);
       q.High = static_cast<float>(v[1]);
       q.Low = static_cast<float>(v[2]);
@@ -145,10 +235,19 @@ int ReadCsv(const std::string& path, std::vector<Quotation>& bars) {
 
 // Candles over the price panel, volume bars under it; at most the newest
 // 400 bars, so that every candle stays visible.
-bool WriteSvg(const std::string& path, const std::string& ticker, const std::vector<Quotation>& bars,
-              int count) {
+bool WriteSvg(const std::string& path, const std::string& ticker, const std::vector<Quotation>& held,
+              int heldCount) {
   FILE* out = std::fopen(path.c_str(), "wb");
   if (out == nullptr) return false;
+  // Only bars with prices are drawn, and a volume that is not a number is
+  // none: no coordinate may come out as NaN or infinity.
+  std::vector<Quotation> bars;
+  for (int i = 0; i < heldCount; ++i) {
+    if (!PricesFinite(held[i])) continue;
+    bars.push_back(held[i]);
+    if (!std::isfinite(bars.back().Volume)) bars.back().Volume = 0;
+  }
+  const int count = static_cast<int>(bars.size());
   const int shown = std::min(count, 400);
   const int first = count - shown;
   const double width = 1200, priceTop = 40, priceHeight = 420, volumeTop = 480,
@@ -159,6 +258,7 @@ bool WriteSvg(const std::string& path, const std::string& ticker, const std::vec
     high = std::max(high, static_cast<double>(bars[i].High));
     volume = std::max(volume, static_cast<double>(bars[i].Volume));
   }
+  if (shown == 0) low = high = 0;
   if (!(high > low)) high = low + 1;
   if (!(volume > 0)) volume = 1;
   const double step = shown > 0 ? (width - left - right) / shown : 1;
@@ -180,8 +280,8 @@ bool WriteSvg(const std::string& path, const std::string& ticker, const std::vec
     double price = low + (high - low) * k / 4;
     std::fprintf(out,
                  "<line x1=\"%.0f\" x2=\"%.0f\" y1=\"%.1f\" y2=\"%.1f\" stroke=\"#ddd\"/>"
-                 "<text x=\"4\" y=\"%.1f\">%.6g</text>\n",
-                 left, width - right, y(price), y(price), y(price) + 4, price);
+                 "<text x=\"4\" y=\"%.1f\">%s</text>\n",
+                 left, width - right, y(price), y(price), y(price) + 4, FormatPrice(price).c_str());
   }
   for (int i = first; i < count; ++i) {
     const Quotation& q = bars[i];
@@ -214,8 +314,8 @@ int Bars(HostSession& session, const HostOptions&, const std::vector<std::string
       periodicity = 60;
     } else if (a == "--again") {
       again = true;
-    } else if ((a == "--capacity" || a == "--csv" || a == "--svg" || a == "--hold") &&
-               i + 1 < args.size()) {
+    } else if (a == "--capacity" || a == "--csv" || a == "--svg" || a == "--hold") {
+      if (i + 1 == args.size()) return UsageError("bars", a + " needs a value");
       const std::string& value = args[++i];
       if (a == "--hold") {
         hold = value;
@@ -226,43 +326,45 @@ int Bars(HostSession& session, const HostOptions&, const std::vector<std::string
       } else {
         char* end = nullptr;
         capacity = std::strtol(value.c_str(), &end, 10);
-        if (*end != '\0' || capacity < 1 || capacity > 10000000) {
-          std::fprintf(stderr, "bars: --capacity takes a number from 1 to 10000000\n");
-          return 2;
-        }
+        if (*end != '\0' || capacity < 1 || capacity > 10000000)
+          return UsageError("bars", "--capacity takes a number from 1 to 10000000, not '" +
+                                        value + "'");
       }
     } else if (ticker.empty() && !a.empty() && a[0] != '-') {
       ticker = a;
     } else {
-      std::fprintf(stderr, "bars: unexpected argument '%s'\n", a.c_str());
-      return 2;
+      return UsageError("bars", "unexpected argument '" + a + "'");
     }
   }
-  if (ticker.empty() || periodicity == 0) {
-    std::fprintf(stderr,
-                 "usage: bars TICKER --daily|--intraday [--capacity N] [--csv FILE] [--svg FILE] "
-                 "[--hold FILE] [--again]\n");
-    return 2;
-  }
-
-  const PluginStatus status = session.Status();
-  if (status.nStatusCode != 0)
-    std::fprintf(stderr, "bars: the plug-in is not connected (%s): it answers with the bars held\n",
-                 status.szShortMessage);
+  if (ticker.empty()) return UsageError("bars", "which ticker?");
+  if (periodicity == 0) return UsageError("bars", "--daily or --intraday?");
 
   std::vector<Quotation> bars(static_cast<size_t>(capacity));
   // A chart opened from the host's own store holds bars before it asks.
   const int held = hold.empty() ? 0 : ReadCsv(hold, bars);
   if (held < 0) return 2;
-  double seconds = 0;
-  int count = Request(session, ticker, periodicity, held - 1, bars, &seconds);
-  Summary("request", count, held, bars, seconds);
-  if (again) {
-    // A chart that is open asks again with the bars it holds; the plug-in
-    // merges what is new behind them.
-    int before = count;
-    count = Request(session, ticker, periodicity, count - 1, bars, &seconds);
-    Summary("again", count, before, bars, seconds);
+  bool got = false;
+  // The first request, and with --again a second one holding the bars of
+  // the first, as an open chart asks again; the plug-in merges what is new
+  // behind them.
+  int count = held;
+  for (const char* what : {"request", "again"}) {
+    if (what[0] == 'a' && !again) break;
+    Outcome outcome;
+    const PluginStatus before = session.Status();
+    outcome.connectedBefore = before.nStatusCode == 0;
+    outcome.statusBefore = StatusWords(before);
+    TakePluginMessages();
+    const int previous = count;
+    count = Request(session, ticker, periodicity, count - 1, bars, &outcome.seconds);
+    outcome.messages = TakePluginMessages();
+    const PluginStatus after = session.Status();
+    outcome.connectedAfter = after.nStatusCode == 0;
+    outcome.statusAfter = StatusWords(after);
+    if (count == 0 && outcome.connectedBefore && outcome.connectedAfter &&
+        outcome.messages.empty() && outcome.seconds < kTimeoutSeconds)
+      outcome.probeError = ProbeBars(ticker, periodicity, &outcome.probeRows);
+    got = Summary(what, ticker, periodicity, count, previous, bars, outcome);
   }
   if (!csv.empty() && !WriteCsv(csv, bars, count)) {
     std::fprintf(stderr, "bars: cannot write %s\n", csv.c_str());
@@ -272,7 +374,7 @@ int Bars(HostSession& session, const HostOptions&, const std::vector<std::string
     std::fprintf(stderr, "bars: cannot write %s\n", svg.c_str());
     return 1;
   }
-  return count > 0 ? 0 : 1;
+  return got ? 0 : 1;
 }
 
 const CommandRegistration kBars(

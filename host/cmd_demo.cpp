@@ -55,14 +55,10 @@ int Demo(HostSession& session, const HostOptions& options, const std::vector<std
   int count = session.api.GetQuotesEx("BBCA", 86400, -1, static_cast<int>(bars.size()),
                                       bars.data(), nullptr);
   std::printf("GetQuotesEx(BBCA, daily) -> %d bars", count);
-  if (count > 0) {
-    auto date = [](const Quotation& q) {
-      return std::to_string(q.DateTimeHigh >> 20) + "-" + std::to_string((q.DateTimeHigh >> 16) & 15) +
-             "-" + std::to_string((q.DateTimeHigh >> 11) & 31);
-    };
-    std::printf(", %s .. %s, last close %.2f", date(bars[0]).c_str(),
-                date(bars[count - 1]).c_str(), static_cast<double>(bars[count - 1].Close));
-  }
+  if (count > 0)
+    std::printf(", %s .. %s, last close %s", FormatBarTime(bars[0].DateTime).c_str(),
+                FormatBarTime(bars[count - 1].DateTime).c_str(),
+                FormatPrice(bars[count - 1].Close).c_str());
   std::printf("\n");
   return 0;
 }

@@ -42,7 +42,8 @@ void PrintInfo(HostSession& session, bool json) {
   std::printf("Min host version: %d\n", info.nMinAmiVersion);
   std::printf("Symbol limit:     %d\n", limit);
   std::printf("Time base 86400:  %d, 60: %d\n", daily, minute);
-  std::printf("Extra data:       type %d, value %g\n", extra.type, static_cast<double>(extra.val));
+  std::printf("Extra data:       type %d, value %s\n", extra.type,
+              FormatVolume(static_cast<double>(extra.val)).c_str());
 }
 
 void PrintRecord(const RecentInfo* r, bool json) {
@@ -58,12 +59,13 @@ void PrintRecord(const RecentInfo* r, bool json) {
     return;
   }
   std::printf("%-10s status %2d fields %5d  O %9.2f H %9.2f L %9.2f Last %9.2f Chg %8.2f "
-              "Bid %9.2f Ask %9.2f  stamp %08d %06d  moved %08d %06d\n",
+              "Bid %9.2f Ask %9.2f  stamp %s  moved %s\n",
               r->Name, r->Status, r->ValidFields, static_cast<double>(r->Open),
               static_cast<double>(r->High), static_cast<double>(r->Low),
               static_cast<double>(r->Last), static_cast<double>(r->Change),
-              static_cast<double>(r->Bid), static_cast<double>(r->Ask), r->StampDate,
-              r->StampTime, r->MoveDate, r->MoveTime);
+              static_cast<double>(r->Bid), static_cast<double>(r->Ask),
+              FormatDateTime(r->StampDate, r->StampTime).c_str(),
+              FormatDateTime(r->MoveDate, r->MoveTime).c_str());
 }
 
 namespace {

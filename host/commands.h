@@ -37,4 +37,9 @@ int RunInSession(HostSession& session, const HostOptions& options,
 // One line per command, for --help.
 std::string CommandUsage();
 
+// A usage error: prints the problem and the command's usage (the whole
+// command list for an unknown or missing command) on standard error, and
+// returns the exit code for it, 2.
+int UsageError(const std::string& command, const std::string& problem);
+
 #endif  // VELMORA_HOST_COMMANDS_H_

@@ -1,7 +1,6 @@
 // velmora-host: stands in for the charting host, for tests, the demo and
 // support work. One invocation is one host session around one command.
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -18,24 +17,33 @@ void Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Lines appear as they are printed, also through a pipe. (The Windows C
+  // runtime buffers a line-buffered stream fully, hence no buffer there.)
+#if defined(_WIN32)
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
+#else
+  std::setvbuf(stdout, nullptr, _IOLBF, BUFSIZ);
+#endif
   HostOptions options;
   options.pluginPath = DefaultPluginPath();
   std::vector<std::string> args;
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--plugin") == 0 && i + 1 < argc) {
+    const std::string arg = argv[i];
+    if (arg == "--plugin") {
+      if (i + 1 == argc) return UsageError(args.empty() ? "" : args[0], "--plugin needs a path");
       options.pluginPath = argv[++i];
-    } else if (std::strcmp(argv[i], "--json") == 0) {
+    } else if (arg == "--json") {
       options.json = true;
-    } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+    } else if (arg == "--help" || arg == "-h") {
       Usage();
       return 0;
+    } else if (args.empty() && arg[0] == '-') {
+      // Before the command only the host's own options are known.
+      return UsageError("", "unknown option '" + arg + "'");
     } else {
-      args.emplace_back(argv[i]);
+      args.push_back(arg);
     }
   }
-  if (args.empty()) {
-    Usage();
-    return 2;
-  }
+  if (args.empty()) return UsageError("", "no command given");
   return RunCommand(options, args);
 }

@@ -1,4 +1,6 @@
-// Printing what the plug-in hands the host.
+// Printing what the plug-in hands the host, in the forms a trader reads:
+// prices with their decimals and never an exponent, dates as yyyy-mm-dd,
+// volumes with their thousands grouped.
 #ifndef VELMORA_HOST_REPORT_H_
 #define VELMORA_HOST_REPORT_H_
 
@@ -14,5 +16,26 @@ void PrintRecord(const RecentInfo* record, bool json);
 // code and long text.
 std::string StatusText(HostSession& session, bool json);
 void PrintStatus(HostSession& session, bool json);
+
+// A price: two decimals, up to four when it has them, no exponent
+// ("31350.00", "0.125", "2729.5784"); "-" for a value that is not a number.
+std::string FormatPrice(double price);
+// A volume: a whole number with its thousands grouped ("1,234,567"); "-"
+// for a value that is not a number.
+std::string FormatVolume(double volume);
+// For files that programs read: the float's shortest exact decimals, no
+// exponent and no grouping ("31350", "101.75"); empty for a value that is
+// not a number, which a caller must not write.
+std::string PlainNumber(float value);
+// A date number yyyymmdd as "2015-01-02", a time hhmmss as "09:30:00";
+// a date of 0 (none yet) as "-".
+std::string FormatDate(int yyyymmdd);
+std::string FormatTime(int hhmmss);
+// A date number and a time number together, "2015-01-02 09:30:00"; "-"
+// while the date is 0.
+std::string FormatDateTime(int yyyymmdd, int hhmmss);
+// A bar time stamp: "2015-01-02" for a daily bar, "2015-01-02 09:30:00"
+// otherwise.
+std::string FormatBarTime(uint64_t stamp);
 
 #endif  // VELMORA_HOST_REPORT_H_

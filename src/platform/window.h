@@ -47,6 +47,14 @@ struct MenuOffer {
 void ScriptMenuChoice(int command);
 MenuOffer LastMenuOffer();
 
+// For the stand-in host, which records the plug-in's message boxes: each
+// message box shown from now on is handed to `observer` (null: to none).
+// On Linux the plug-in and the host share one window system, so the host
+// sees the plug-in's boxes; on Windows each module sees only its own.
+using MessageBoxObserver = void (*)(const char* text);
+void ObserveMessageBoxes(MessageBoxObserver observer);
+void NoteMessageBoxShown(const char* text);
+
 }  // namespace platform
 
 #endif  // VELMORA_PLATFORM_WINDOW_H_

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/platform.h"
+#include "platform/window.h"
 
 namespace platform {
 
@@ -15,6 +16,7 @@ const std::string& LastMessageBoxText() { return g_lastMessageBox; }
 int ShowMessageBox(const std::string& text, unsigned /*style*/) {
   g_lastMessageBox = text;
   std::fprintf(stderr, "[message box] %s\n", text.c_str());
+  NoteMessageBoxShown(text.c_str());
   return 1;  // IDOK
 }
 

@@ -109,6 +109,16 @@ MenuOffer LastMenuOffer() {
   return MenuOffer{menu.shown, menu.connectEnabled, menu.disconnectEnabled};
 }
 
+namespace {
+MessageBoxObserver g_messageBoxObserver = nullptr;
+}  // namespace
+
+void ObserveMessageBoxes(MessageBoxObserver observer) { g_messageBoxObserver = observer; }
+
+void NoteMessageBoxShown(const char* text) {
+  if (g_messageBoxObserver != nullptr) g_messageBoxObserver(text);
+}
+
 }  // namespace platform
 
 #include <algorithm>

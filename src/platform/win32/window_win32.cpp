@@ -128,4 +128,14 @@ void ScriptMenuChoice(int command) {
 
 MenuOffer LastMenuOffer() { return g_lastOffer; }
 
+namespace {
+MessageBoxObserver g_messageBoxObserver = nullptr;
+}  // namespace
+
+void ObserveMessageBoxes(MessageBoxObserver observer) { g_messageBoxObserver = observer; }
+
+void NoteMessageBoxShown(const char* text) {
+  if (g_messageBoxObserver != nullptr) g_messageBoxObserver(text);
+}
+
 }  // namespace platform

@@ -1,0 +1,127 @@
+#!/usr/bin/env bash
+# The README's examples, run as written against a running private server
+# (the one of $VELMORA_RUN_DIR; scripts/test gives its own).
+#
+# Every command line of the README's indented blocks is run, after the
+# `eval "$(scripts/dbserver env)"` that the README puts first, in a scratch
+# folder that sees the repository's build/, scripts/ and server/ (so that
+# the files the examples write land there): it must end with code 0. A line
+# "$ COMMAND" followed by lines of output is an example of what the command
+# prints: the command is run and each of those lines must appear in what it
+# printed, numbers aside (any number matches any number, as prices, counts
+# and dates differ between data sets). A command line that this test does
+# not know how to run fails, so that no new example goes untested; the
+# commands that build or test everything are named and left to their own
+# runs.
+#
+# Ends with "N passed, N failed".
+set -uo pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+README="$ROOT/README.md"
+PASS=0
+FAIL=0
+pass() { PASS=$((PASS + 1)); printf 'ok   %s\n' "$1"; }
+fail() { FAIL=$((FAIL + 1)); printf 'FAIL %s\n' "$1"; [ -z "${2:-}" ] || printf '%s\n' "$2" | sed 's/^/       /'; }
+
+cd "$ROOT"
+eval "$(scripts/dbserver env)" || { echo "0 passed, 1 failed"; exit 1; }
+scripts/dbserver status >/dev/null || { echo "FAIL no data server runs in $VELMORA_RUN_DIR"; echo "0 passed, 1 failed"; exit 1; }
+
+# The settings scripts/demo writes: the private server, AutoConnect.
+key="$VELMORA_REGISTRY_DIR/HKEY_CURRENT_USER/Software/ZUZ/Velmora/Velmora.reg"
+mkdir -p "$(dirname "$key")"
+printf '"ServerAddress"="%s"\n"ServerPort"="%s"\n"AutoConnect"=dword:00000001\n' \
+  "$VELMORA_DB_HOST" "$VELMORA_DB_PORT" >"$key"
+
+WORK=$(mktemp -d)
+trap 'rm -rf "$WORK"' EXIT
+ln -s "$ROOT/build" "$ROOT/scripts" "$ROOT/server" "$WORK/"
+
+# Runs one line as written, from the scratch folder, after the README's
+# eval; prints its output (both streams), returns its code.
+run_line() {
+  (cd "$WORK" && timeout 120 bash -c 'eval "$(scripts/dbserver env)"; '"$1" 2>&1)
+}
+
+# A line with its numbers (signed, with decimals or grouped thousands) made
+# one placeholder and its runs of blanks one blank.
+normalise() { sed -E 's/-?[0-9][0-9,.]*/#/g; s/[[:space:]]+/ /g; s/^ //; s/ $//'; }
+
+check_example() {  # command, expected lines
+  local command=$1 expected=$2 out line missing=""
+  out=$(run_line "$command" | normalise)
+  while IFS= read -r line; do
+    [ -n "$line" ] || continue
+    grep -qF -- "$(normalise <<<"$line")" <<<"$out" || missing+="$line"$'\n'
+  done <<<"$expected"
+  if [ -z "$missing" ]; then pass "example: $command"
+  else fail "example: $command: its output lacks" "$missing"$'(it printed)\n'"$(run_line "$command" | head -20)"; fi
+}
+
+run_command() {  # command
+  local out rc
+  out=$(run_line "$1")
+  rc=$?
+  if [ $rc -eq 0 ]; then pass "runs: $1"
+  else fail "runs: $1: ended with code $rc" "$(tail -15 <<<"$out")"; fi
+}
+
+# The indented lines of the README, in order; a blank or unindented line
+# ends a block (and the example in it).
+lines=()
+while IFS= read -r l; do lines+=("$l"); done < <(awk '{ print substr($0, 1, 4) == "    " ? substr($0, 5) : "" }' "$README")
+
+ran=0
+example="" expected=""
+flush_example() {
+  [ -n "$example" ] && check_example "$example" "$expected"
+  example="" expected=""
+}
+for l in "${lines[@]}"; do
+  if [ -z "$l" ]; then flush_example; continue; fi
+  if [ "${l:0:2}" = '$ ' ]; then
+    flush_example
+    example=${l:2}
+    ran=$((ran + 1))
+    continue
+  fi
+  if [ -n "$example" ]; then expected+="$l"$'\n'; continue; fi
+  case "$l" in
+    '"'*) ;;  # a registry value, as the settings file holds it
+    'eval "$(scripts/dbserver env)"'*)
+      if out=$(run_line "$l"$'\n'"printf '%s\n' \"\$VELMORA_DB_PORT\"") && [ "$out" = "$VELMORA_DB_PORT" ]; then
+        pass "runs: $l (the server's port, $VELMORA_DB_PORT)"
+      else fail "runs: $l: wanted the port $VELMORA_DB_PORT, got" "$out"; fi
+      ran=$((ran + 1)) ;;
+    build/linux/velmora-host*|printf*velmora-host*) run_command "$l"; ran=$((ran + 1)) ;;
+    scripts/demo*|scripts/test*|scripts/build*|scripts/bench*|cmake*)
+      printf 'skip %s (builds or tests everything; run on its own)\n' "$l" ;;
+    *) fail "the README shows a command this test cannot run: $l" ;;
+  esac
+done
+flush_example
+if [ "$ran" -ge 10 ]; then pass "found $ran commands and examples in the README"
+else fail "found only $ran commands and examples in the README"; fi
+
+# The files of the examples: plain numbers, never one that is not a number.
+for f in bbca.csv bbca.svg; do
+  if [ -s "$WORK/$f" ] && ! grep -qiE 'nan|inf|e\+[0-9]' "$WORK/$f"; then pass "$f: written, plain numbers only"
+  else fail "$f: missing, or it holds NaN, infinity or an exponent" "$(grep -iE 'nan|inf|e\+[0-9]' "$WORK/$f" 2>&1 | head -3)"; fi
+done
+# A held file with values that are not numbers (as a damaged store may
+# give): the bar without prices is left out, the rest cleaned.
+{
+  head -1 "$WORK/bbca.csv"
+  echo "2014-12-30,,nan,1,1,1,5,0"
+  echo "2014-12-31,,1,2,1,2,nan,inf"
+} >"$WORK/damaged.csv"
+out=$(run_line "build/linux/velmora-host bars BBCA --daily --hold damaged.csv --csv out.csv --svg out.svg")
+if ! grep -qiE 'nan|inf' "$WORK/out.csv" "$WORK/out.svg" && grep -q '^2014-12-31,,1,2,1,2,0,0$' "$WORK/out.csv" &&
+   ! grep -q '^2014-12-30' "$WORK/out.csv" && grep -q "a price is not a number" <<<"$out"; then
+  pass "a held bar without prices is left out, a volume that is not a number becomes 0"
+else fail "held values that are not numbers reached the files" "$out"$'\n'"$(head -3 "$WORK/out.csv")"; fi
+
+echo
+echo "$PASS passed, $FAIL failed"
+[ "$FAIL" -eq 0 ]
