@@ -98,8 +98,11 @@ int main(int argc, char** argv) {
   CGlobal g;
   g.m_strServerAddress = Env("VELMORA_DB_HOST", "127.0.0.1");
   g.m_strServerPort = Env("VELMORA_DB_PORT", "3306");
-  g.m_strClientId = Env("VELMORA_CLIENT_ID", "velmora-ci");
-  g.m_strEmail = Env("VELMORA_BENCH_EMAIL", "demo@velmora.example");
+  // A session record of its own (scripts/bench makes it, both connection
+  // ids equal): polling as an installation that also connects would leave
+  // that installation's session marked as held.
+  g.m_strClientId = Env("VELMORA_BENCH_CLIENT_ID", "velmora-bench");
+  g.m_strEmail = Env("VELMORA_BENCH_EMAIL", "bench@velmora.example");
   BuildConnectString(g);
   BuildRealtimeColumnList(g);
   OpenDatabase(g);

@@ -91,16 +91,20 @@ class Watcher {
     };
     m_session.Pump(milliseconds);
     m_session.onStreamingUpdate = nullptr;
+    // The records as they are at the end: while the market is closed the
+    // plug-in refreshes them without telling the host, and this shows it.
+    if (!m_once) Draw(true);
   }
 
   int updates() const { return m_updates; }
 
  private:
-  void Draw() {
+  void Draw(bool end = false) {
     const PluginStatus status = m_session.Status();
     const uintptr_t timer = m_session.lastTimer;
     if (m_json) {
       nlohmann::ordered_json line;
+      if (end) line["end"] = true;
       line["update"] = m_updates;
       line["time"] = Clock();
       line["status"] = StatusJson(status);
@@ -113,7 +117,8 @@ class Watcher {
       std::printf("%s\n",
                   line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace).c_str());
     } else {
-      std::string screen = m_terminal ? "\033[H\033[2J" : (m_updates > 1 ? "\n" : "");
+      std::string screen = m_terminal && !end ? "\033[H\033[2J" : (m_updates > 1 || end ? "\n" : "");
+      if (end) screen += "At the end (read without an update message):\n";
       screen += QuoteWindowHeader(m_updates, Clock(), status, timer, m_session.timerTicks);
       screen += QuoteTableHeading();
       for (const RecentInfo* record : m_records) screen += QuoteLine(*record);
