@@ -2,6 +2,8 @@
 // real-time record, then runs its message loop; every streaming-update
 // message the plug-in posts to the main window redraws the window from the
 // records, which the plug-in has filled in place.
+#include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -33,6 +35,7 @@ struct WatchOptions {
   std::vector<std::string> tickers;
   double seconds = 60;
   bool once = false;
+  bool json = false;
 };
 
 int UsageError(const std::string& why) {
@@ -47,6 +50,8 @@ std::string Parse(const std::vector<std::string>& args, WatchOptions* out) {
     const std::string& arg = args[i];
     if (arg == "--once") {
       out->once = true;
+    } else if (arg == "--json") {  // as a command line's, in a script's line
+      out->json = true;
     } else if (arg == "--seconds") {
       if (i + 1 == args.size()) return "--seconds needs a number of seconds";
       char* end = nullptr;
@@ -62,6 +67,12 @@ std::string Parse(const std::vector<std::string>& args, WatchOptions* out) {
   if (out->tickers.empty()) return "no ticker given";
   return "";
 }
+
+// Ctrl-C ends the watch, not the process: the session must still end as a
+// host ends it (database unloaded, Release), or the server would hold this
+// installation's session as in use.
+volatile std::sig_atomic_t g_interrupted = 0;
+extern "C" void OnInterrupt(int) { g_interrupted = 1; }
 
 std::string Clock() {
   char text[16];
@@ -89,8 +100,18 @@ class Watcher {
       Draw();
       if (m_once) m_session.StopPump();
     };
-    m_session.Pump(milliseconds);
+    g_interrupted = 0;
+    auto previousInt = std::signal(SIGINT, OnInterrupt);
+    auto previousTerm = std::signal(SIGTERM, OnInterrupt);
+    const long long start = SteadyNs();
+    // In slices, so that an interruption is seen within a second.
+    for (unsigned done = 0; done < milliseconds && g_interrupted == 0 && !(m_once && m_updates > 0);
+         done = MillisecondsSince(start))
+      m_session.Pump(std::min(milliseconds - done, 1000u));
+    std::signal(SIGINT, previousInt);
+    std::signal(SIGTERM, previousTerm);
     m_session.onStreamingUpdate = nullptr;
+    if (g_interrupted != 0) std::fprintf(stderr, "velmora-host watch: interrupted\n");
     // The records as they are at the end: while the market is closed the
     // plug-in refreshes them without telling the host, and this shows it.
     if (!m_once) Draw(true);
@@ -143,7 +164,7 @@ int Watch(HostSession& session, const HostOptions& options, const std::vector<st
                       " tickers given; the plug-in's real-time table takes " +
                       std::to_string(limit));
 
-  Watcher watcher(session, options.json, watch.once);
+  Watcher watcher(session, options.json || watch.json, watch.once);
   int refused = 0;
   for (const std::string& ticker : watch.tickers) {
     const RecentInfo* record = session.api.GetRecentInfo(ticker.c_str());
@@ -166,19 +187,21 @@ int Watch(HostSession& session, const HostOptions& options, const std::vector<st
   if (refused == static_cast<int>(watch.tickers.size())) return 1;
 
   const unsigned milliseconds = static_cast<unsigned>(watch.seconds * 1000 + 0.5);
+  const long long start = SteadyNs();
   watcher.Run(milliseconds);
   if (watcher.updates() == 0) {
     // Not an error unless an update was asked for: a closed market sends none.
     const PluginStatus status = session.Status();
     std::fprintf(stderr,
-                 "velmora-host watch: no streaming update in %g s (status %s%s)\n", watch.seconds,
+                 "velmora-host watch: no streaming update in %.0f s (status %s%s)\n",
+                 MillisecondsSince(start) / 1000.0,
                  status.szShortMessage,
                  std::strcmp(status.szShortMessage, "Conn") == 0
                      ? "; the market may be closed: the plug-in refreshes but does not notify"
                      : "");
     return watch.once || refused != 0 ? 1 : 0;
   }
-  if (!options.json)
+  if (!options.json && !watch.json)
     std::printf("watch: %d streaming updates, %d timer ticks, last tick on timer %s\n",
                 watcher.updates(), session.timerTicks, TimerName(session.lastTimer).c_str());
   return refused == 0 ? 0 : 1;

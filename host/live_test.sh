@@ -19,7 +19,7 @@ eval "$(scripts/dbserver env)" || { echo "0 passed, 1 failed"; exit 1; }
 export VELMORA_CLIENT_ID=${VELMORA_CLIENT_ID:-velmora-ci}
 ADMIN=server/velmora-admin
 HOST=build/linux/velmora-host
-LOG=${LIVE_LOG:-.run/logs/live.log}
+LOG=${LIVE_LOG:-.run/logs/live-host.log}
 mkdir -p "$(dirname "$LOG")"
 : >"$LOG"
 WORK=$(mktemp -d)
@@ -112,7 +112,7 @@ elif [ -x build/win64/velmora-host.exe ] && command -v wine >/dev/null; then
       wine reg add "$key" /v ServerAddress /t REG_SZ /d "$VELMORA_DB_HOST" /f >/dev/null 2>&1
       wine reg add "$key" /v ServerPort /t REG_SZ /d "$VELMORA_DB_PORT" /f >/dev/null 2>&1
       wine reg add "$key" /v AutoConnect /t REG_DWORD /d 1 /f >/dev/null 2>&1
-      wine build/win64/velmora-host.exe "$@"' wine_host "$@" 2>>"$LOG" | tr -d '\r'
+      wine build/win64/velmora-host.exe "$@"' wine_host "$@" 2>>"$LOG" | stdbuf -oL tr -d '\r'
     wineserver -w
   }
 
