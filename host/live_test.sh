@@ -106,6 +106,7 @@ elif [ -x build/win64/velmora-host.exe ] && command -v wine >/dev/null; then
     wine wineboot -i >/dev/null 2>&1
   fi
   wineserver -w
+  # Its lines as they come (tr would hold them back in a buffer).
   wine_host() {  # arguments of velmora-host.exe; its standard output
     timeout 300 xvfb-run -a bash -c '
       key="HKCU\Software\ZUZ\Velmora\Velmora"
