@@ -121,6 +121,14 @@ class Watcher {
 
  private:
   void Draw(bool end = false) {
+    // The records first, as the message found them: asking for the status
+    // makes the plug-in refresh them once more.
+    std::string table = QuoteTableHeading();
+    nlohmann::ordered_json quotes = nlohmann::ordered_json::array();
+    for (const RecentInfo* record : m_records) {
+      table += QuoteLine(*record);
+      quotes.push_back(QuoteJson(*record));
+    }
     const PluginStatus status = m_session.Status();
     const uintptr_t timer = m_session.lastTimer;
     if (m_json) {
@@ -131,8 +139,6 @@ class Watcher {
       line["status"] = StatusJson(status);
       line["timer"] = timer == 0 ? nlohmann::ordered_json() : nlohmann::ordered_json(timer);
       line["timerTicks"] = m_session.timerTicks;
-      nlohmann::ordered_json quotes = nlohmann::ordered_json::array();
-      for (const RecentInfo* record : m_records) quotes.push_back(QuoteJson(*record));
       line["quotes"] = std::move(quotes);
       // Texts are 8-bit: a byte that is not UTF-8 is replaced, not fatal.
       std::printf("%s\n",
@@ -141,8 +147,7 @@ class Watcher {
       std::string screen = m_terminal && !end ? "\033[H\033[2J" : (m_updates > 1 || end ? "\n" : "");
       if (end) screen += "At the end (read without an update message):\n";
       screen += QuoteWindowHeader(m_updates, Clock(), status, timer, m_session.timerTicks);
-      screen += QuoteTableHeading();
-      for (const RecentInfo* record : m_records) screen += QuoteLine(*record);
+      screen += table;
       std::fputs(screen.c_str(), stdout);
     }
     std::fflush(stdout);
