@@ -85,7 +85,8 @@ void SelectOne(CDatabase& db) {
     Die("SELECT 1 failed");
   SQLINTEGER one = 0;
   SQLLEN indicator = 0;
-  while (SQL_SUCCEEDED(SQLFetch(stmt))) SQLGetData(stmt, 1, SQL_C_SLONG, &one, sizeof one, &indicator);
+  while (SQL_SUCCEEDED(SQLFetch(stmt)))
+    SQLGetData(stmt, 1, SQL_C_SLONG, &one, sizeof one, &indicator);
   SQLFreeHandle(SQL_HANDLE_STMT, stmt);
   if (one != 1) Die("SELECT 1 did not answer 1");
 }
@@ -157,12 +158,14 @@ int main(int argc, char** argv) {
   std::printf("velmora bench, real time: medians of %d repetitions; ratios from this run\n",
               repetitions);
   const double ratio = median[0] / median[1];
-  std::printf("  refresh of 20 tickers: GetRealtimeQuote / bare ODBC loop = %.3f (target <= 1.10)%s"
-              "  (%.3f ms, %.3f ms)\n",
-              ratio, ratio <= 1.10 ? "" : "  MISSED", median[0] * 1e3, median[1] * 1e3);
-  std::printf("  whole tick (status poll + refresh): %.3f ms = %.2f x a SELECT 1 round trip "
-              "(%.3f ms); the poll alone %.3f ms\n",
-              median[2] * 1e3, median[2] / median[4], median[4] * 1e3, median[3] * 1e3);
+  std::printf(
+      "  refresh of 20 tickers: GetRealtimeQuote / bare ODBC loop = %.3f (target <= 1.10)%s"
+      "  (%.3f ms, %.3f ms)\n",
+      ratio, ratio <= 1.10 ? "" : "  MISSED", median[0] * 1e3, median[1] * 1e3);
+  std::printf(
+      "  whole tick (status poll + refresh): %.3f ms = %.2f x a SELECT 1 round trip "
+      "(%.3f ms); the poll alone %.3f ms\n",
+      median[2] * 1e3, median[2] / median[4], median[4] * 1e3, median[3] * 1e3);
   std::printf("velmora bench, real time: %s\n", ratio <= 1.10 ? "target met" : "target missed");
   return ratio <= 1.10 ? 0 : 1;
 }

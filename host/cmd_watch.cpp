@@ -8,10 +8,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
-
-#include <nlohmann/json.hpp>
 
 #include "host/commands.h"
 #include "host/host_session.h"
@@ -84,7 +83,9 @@ std::string Clock() {
 class Watcher {
  public:
   Watcher(HostSession& session, bool json, bool once)
-      : m_session(session), m_json(json), m_once(once),
+      : m_session(session),
+        m_json(json),
+        m_once(once),
         m_terminal(!json && VELMORA_ISATTY(1) != 0) {}
 
   void Add(const RecentInfo* record) {
@@ -141,10 +142,12 @@ class Watcher {
       line["timerTicks"] = m_session.timerTicks;
       line["quotes"] = std::move(quotes);
       // Texts are 8-bit: a byte that is not UTF-8 is replaced, not fatal.
-      std::printf("%s\n",
-                  line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace).c_str());
+      std::printf(
+          "%s\n",
+          line.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace).c_str());
     } else {
-      std::string screen = m_terminal && !end ? "\033[H\033[2J" : (m_updates > 1 || end ? "\n" : "");
+      std::string screen =
+          m_terminal && !end ? "\033[H\033[2J" : (m_updates > 1 || end ? "\n" : "");
       if (end) screen += "At the end (read without an update message):\n";
       screen += QuoteWindowHeader(m_updates, Clock(), status, timer, m_session.timerTicks);
       screen += table;
@@ -197,10 +200,8 @@ int Watch(HostSession& session, const HostOptions& options, const std::vector<st
   if (watcher.updates() == 0) {
     // Not an error unless an update was asked for: a closed market sends none.
     const PluginStatus status = session.Status();
-    std::fprintf(stderr,
-                 "velmora-host watch: no streaming update in %.0f s (status %s%s)\n",
-                 MillisecondsSince(start) / 1000.0,
-                 status.szShortMessage,
+    std::fprintf(stderr, "velmora-host watch: no streaming update in %.0f s (status %s%s)\n",
+                 MillisecondsSince(start) / 1000.0, status.szShortMessage,
                  std::strcmp(status.szShortMessage, "Conn") == 0
                      ? "; the market may be closed: the plug-in refreshes but does not notify"
                      : "");

@@ -103,17 +103,19 @@ void HostSession::Pump(unsigned milliseconds) {
     const unsigned slice = std::min(milliseconds - done, 1000u);
     const long long start = SteadyNs();
     m_stopped = false;
-    NoteBlock(platform::PumpMessages(slice, [](unsigned message, uintptr_t wParam) {
-                HostSession* session = g_pumping;
-                if (session == nullptr) return;
-                if (message == platform::kTimerMessage) {
-                  ++session->timerTicks;
-                  session->lastTimer = wParam;
-                } else if (message == WM_STREAMING_UPDATE) {
-                  ++session->streamingUpdates;
-                  if (session->onStreamingUpdate) session->onStreamingUpdate();
-                }
-              }),
+    NoteBlock(platform::PumpMessages(slice,
+                                     [](unsigned message, uintptr_t wParam) {
+                                       HostSession* session = g_pumping;
+                                       if (session == nullptr) return;
+                                       if (message == platform::kTimerMessage) {
+                                         ++session->timerTicks;
+                                         session->lastTimer = wParam;
+                                       } else if (message == WM_STREAMING_UPDATE) {
+                                         ++session->streamingUpdates;
+                                         if (session->onStreamingUpdate)
+                                           session->onStreamingUpdate();
+                                       }
+                                     }),
               "a timer");
     done += std::max(slice, MillisecondsSince(start));
     if (m_stopped) break;

@@ -67,11 +67,16 @@ std::string Cell(bool present, double value, const char* format = "%10.2f") {
 
 std::string TimerName(uintptr_t timer) {
   switch (timer) {
-    case 0: return "none yet";
-    case 5678: return "5678 (connect)";
-    case 199: return "199 (trade)";
-    case 1620: return "1620 (end of day)";
-    default: return std::to_string(timer);
+    case 0:
+      return "none yet";
+    case 5678:
+      return "5678 (connect)";
+    case 199:
+      return "199 (trade)";
+    case 1620:
+      return "1620 (end of day)";
+    default:
+      return std::to_string(timer);
   }
 }
 
@@ -124,7 +129,8 @@ std::string QuoteLine(const RecentInfo& r) {
 nlohmann::ordered_json StatusJson(const PluginStatus& status) {
   char colour[8];
   const unsigned c = status.clrStatusColor;
-  std::snprintf(colour, sizeof colour, "#%02X%02X%02X", c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+  std::snprintf(colour, sizeof colour, "#%02X%02X%02X", c & 0xFF, (c >> 8) & 0xFF,
+                (c >> 16) & 0xFF);
   nlohmann::ordered_json json;
   json["short"] = status.szShortMessage;
   json["code"] = status.nStatusCode;
@@ -141,8 +147,9 @@ nlohmann::ordered_json QuoteJson(const RecentInfo& r) {
   json["last"] = Price(r, kValidLast, r.Last);
   json["change"] = Price(r, kValidChange, r.Change);
   double percent = 0;
-  json["changePercent"] =
-      ChangePercent(r, &percent) ? nlohmann::ordered_json(std::round(percent * 100) / 100) : nullptr;
+  json["changePercent"] = ChangePercent(r, &percent)
+                              ? nlohmann::ordered_json(std::round(percent * 100) / 100)
+                              : nullptr;
   json["bid"] = Price(r, kValidBid, r.Bid);
   json["ask"] = Price(r, kValidAsk, r.Ask);
   json["open"] = Price(r, kValidOpen, r.Open);

@@ -4,9 +4,8 @@
 #define VELMORA_HOST_QUOTE_WINDOW_H_
 
 #include <cstdint>
-#include <string>
-
 #include <nlohmann/json.hpp>
+#include <string>
 
 #include "src/host/host_records.h"
 

@@ -36,7 +36,8 @@ class LivePathTest : public ::testing::Test {
     id = std::string("live-") + ::testing::UnitTest::GetInstance()->current_test_info()->name();
     testing_server::AdminExec(
         "Replace Into NVSession (ClientID,UserName,Email,LastConnID,CurrConnID,Permit,"
-        "SessionStatus) Values ('" + id + "','Live','live@velmora.example',0,4,1,0)");
+        "SessionStatus) Values ('" +
+        id + "','Live','live@velmora.example',0,4,1,0)");
     Market("trading");
     Clean();
     testing_server::AdminExec(
@@ -70,7 +71,9 @@ class LivePathTest : public ::testing::Test {
     testing_server::AdminExec("Delete From NVSession Where ClientID='" + id + "'");
     testing_server::AdminExec("Update NVMarket Set isMarketClosed=0,EOD=0");
   }
-  static void Clean() { testing_server::AdminExec("Delete From NVRealtime Where Code Like 'Live%'"); }
+  static void Clean() {
+    testing_server::AdminExec("Delete From NVRealtime Where Code Like 'Live%'");
+  }
 
   // The simulator, as an operator runs it: `steps` steps of the test's rows.
   void Simulate(int steps, int seed) {
@@ -104,10 +107,9 @@ class LivePathTest : public ::testing::Test {
   static ServerRow Row(const std::string& code) {
     auto admin = testing_server::Admin();
     CSRecordset rs(admin.get());
-    EXPECT_TRUE(rs.Open(CSRecordset::forwardOnly,
-                        "Select Last,BidPrice,OfferPrice,LastUpdate From NVRealtime Where Code='" +
-                            code + "'",
-                        0));
+    EXPECT_TRUE(rs.Open(
+        CSRecordset::forwardOnly,
+        "Select Last,BidPrice,OfferPrice,LastUpdate From NVRealtime Where Code='" + code + "'", 0));
     ServerRow row;
     CDBVariant value;
     rs.GetFieldValue(static_cast<short>(0), value, SQL_C_FLOAT_TYPE);
