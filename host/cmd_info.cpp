@@ -70,30 +70,11 @@ void PrintRecord(const RecentInfo* r, bool json) {
 
 namespace {
 
-
-int Watch(HostSession& session, const HostOptions& options, const std::vector<std::string>& args) {
-  std::vector<std::string> tickers(args.begin() + 1, args.end());
-  bool json = options.json;
-  int refused = 0;
-  for (const std::string& ticker : tickers) {
-    RecentInfo* record = session.api.GetRecentInfo(ticker.c_str());
-    if (record == nullptr) {
-      std::printf("%s: refused (the table holds %d tickers)\n", ticker.c_str(),
-                  session.api.GetSymbolLimit());
-      ++refused;
-      continue;
-    }
-    PrintRecord(record, json);
-  }
-  return refused == 0 ? 0 : 1;
-}
-
 int Info(HostSession& session, const HostOptions& options, const std::vector<std::string>&) {
   PrintInfo(session, options.json);
   return 0;
 }
 
 const CommandRegistration kInfo("info", "info              the plug-in's identity and fixed answers", Info);
-const CommandRegistration kWatch("watch", "watch TICKER...   real-time records of the tickers", Watch);
 
 }  // namespace

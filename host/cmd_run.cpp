@@ -51,8 +51,10 @@ int Run(HostSession& session, const HostOptions& options, const std::vector<std:
     } else {
       const long long start = SteadyNs();
       rc = RunInSession(session, options, words);
-      // A wait is the message loop, which notes each call-back itself.
-      if (words[0] != "wait") session.NoteBlock(MillisecondsSince(start), words[0]);
+      // A wait or a watch is the message loop, which notes each call-back
+      // itself.
+      if (words[0] != "wait" && words[0] != "watch")
+        session.NoteBlock(MillisecondsSince(start), words[0]);
       session.ShowStatusIfChanged();
     }
     if (rc != 0) {

@@ -90,6 +90,11 @@ void HostSession::ShowStatusIfChanged() {
   std::fflush(stdout);
 }
 
+void HostSession::StopPump() {
+  m_stopped = true;
+  platform::StopPumping();
+}
+
 void HostSession::Pump(unsigned milliseconds) {
   // Slices of a second: the host's status area asks for the status about
   // that often.
@@ -97,13 +102,23 @@ void HostSession::Pump(unsigned milliseconds) {
   for (unsigned done = 0; done < milliseconds;) {
     const unsigned slice = std::min(milliseconds - done, 1000u);
     const long long start = SteadyNs();
+    m_stopped = false;
     NoteBlock(platform::PumpMessages(slice,
-                                     [](unsigned message) {
-                                       if (message == WM_STREAMING_UPDATE && g_pumping)
-                                         ++g_pumping->streamingUpdates;
+                                     [](unsigned message, uintptr_t wParam) {
+                                       HostSession* session = g_pumping;
+                                       if (session == nullptr) return;
+                                       if (message == platform::kTimerMessage) {
+                                         ++session->timerTicks;
+                                         session->lastTimer = wParam;
+                                       } else if (message == WM_STREAMING_UPDATE) {
+                                         ++session->streamingUpdates;
+                                         if (session->onStreamingUpdate)
+                                           session->onStreamingUpdate();
+                                       }
                                      }),
               "a timer");
     done += std::max(slice, MillisecondsSince(start));
+    if (m_stopped) break;
     ShowStatusIfChanged();
   }
   g_pumping = nullptr;

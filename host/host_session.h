@@ -3,6 +3,8 @@
 #ifndef VELMORA_HOST_HOST_SESSION_H_
 #define VELMORA_HOST_HOST_SESSION_H_
 
+#include <cstdint>
+#include <functional>
 #include <string>
 
 #include "host/plugin_api.h"
@@ -21,6 +23,9 @@ class HostSession {
   // actions: the plug-in's timers fire, its streaming updates are counted,
   // and the status field is shown whenever it changes.
   void Pump(unsigned milliseconds);
+  // Called from a message handler: the current Pump returns once that
+  // message has been handled.
+  void StopPump();
   // The plug-in's status field, as the host's status area asks for it.
   PluginStatus Status();
   // Asks the plug-in for its status, as the host's status area does, and
@@ -40,10 +45,18 @@ class HostSession {
   unsigned longestBlockMs = 0;
   std::string longestBlockWhat;
   int streamingUpdates = 0;
+  // The plug-in's timer ticks seen by the message loop, and the id of the
+  // last one: the timer that paces its polling now (0 before any tick).
+  int timerTicks = 0;
+  uintptr_t lastTimer = 0;
+  // Called when the loop takes a streaming-update message, after it has
+  // been counted; it may end the loop early with platform::StopPumping.
+  std::function<void()> onStreamingUpdate;
 
  private:
   bool m_loaded = false;
   bool m_started = false;
+  bool m_stopped = false;
   std::string m_shownStatus;
 };
 

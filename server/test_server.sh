@@ -431,6 +431,31 @@ check "simulate: the same start and seed give the same rows" "$s1" "$s2"
 check "simulate: LastUpdate advances one second a step" \
     "$(date -d "$(sed -n 1p <<<"$s0" | cut -f2) 3 seconds" '+%Y-%m-%d %H:%M:%S')" "$(sed -n 1p <<<"$s1" | cut -f2)"
 check "simulate --market-at: the market ends at end of day" "End of day	0	1" "$m1"
+# A cheap stock a tick under its upper limit (previous close 100: a 35 %
+# band, so 135), walked long enough that an unbounded walk would pass it;
+# High keeps the highest of every step. And a row the walk must not touch.
+asql "INSERT INTO NVRealtime (Code,LastUpdate,Open,High,Low,Last,Chg,TVol,TVal) VALUES
+      ('ZZSIM','2025-10-31 09:00:00',100,134,100,134,34,1000,100000),
+      ('ZZSTILL','2025-10-31 09:00:00',100,100,100,100,0,1000,100000)" >/dev/null
+admin simulate --steps 150 --interval 0 --seed 3 --tickers ZZSIM >/dev/null
+r="$(asql "SELECT Last>=65 AND High=135, High>=Last AND Low<=Last, Chg=Last-100, BidPrice<Last AND OfferPrice>Last, TVol>1000, TVal>100000, LastUpdate='2025-10-31 09:02:30', Open=100 FROM NVRealtime WHERE Code='ZZSIM'")"
+check "simulate --tickers: the walk stays in the day's limits, high/low, change, bid/offer, volumes, stamps follow" \
+    "1	1	1	1	1	1	1	1" "$r"
+check "simulate --tickers: other rows stay as they were" "100	2025-10-31 09:00:00" \
+    "$(asql "SELECT Last,LastUpdate FROM NVRealtime WHERE Code='ZZSTILL'")"
+out="$(admin simulate --steps 1 --tickers ZZNONE 2>&1)"; rc=$?
+if [ $rc -ne 0 ] && grep -q "no real-time row for ZZNONE" "$TMP/aerr"; then pass "simulate --tickers: an unknown ticker is refused"
+else fail "simulate --tickers ZZNONE should be refused" "rc=$rc $(cat "$TMP/aerr")"; fi
+before_market="$(asql "SELECT StatusMessage,isMarketClosed,EOD FROM NVMarket")"
+t0=$(date +%s%N)
+out="$(admin simulate --seconds 3.5 --speed 2 --step-market --phase 1 --tickers ZZSIM)"
+ms=$(( ($(date +%s%N) - t0) / 1000000 ))
+if [ "$ms" -ge 3000 ] && [ "$ms" -lt 8000 ]; then pass "simulate --seconds 3.5 stops by itself (${ms} ms)"
+else fail "simulate --seconds 3.5 took ${ms} ms"; fi
+states="$(sed -n 's/.*market \([a-z]*\) (changed).*/\1/p' <<<"$out" | tr '\n' ' ')"
+check "simulate --step-market: trading, closed, end of day and trading again" "trading closed eod trading " "$states"
+check "simulate --step-market: the market is put back as it was" "$before_market" \
+    "$(asql "SELECT StatusMessage,isMarketClosed,EOD FROM NVMarket")"
 admin market closed --date 2025-11-03 >/dev/null
 check "market closed --date" "Market closed	1	2025-11-03	0" "$(asql "SELECT StatusMessage,isMarketClosed,MarketDate,EOD FROM NVMarket")"
 asql "UPDATE NVMarket SET StatusMessage='$(cut -f1 <<<"$market_saved")', isMarketClosed=$(cut -f2 <<<"$market_saved"), MarketDate='$(cut -f3 <<<"$market_saved")', EOD=$(cut -f4 <<<"$market_saved")" >/dev/null

@@ -29,12 +29,17 @@ int TrackStatusMenu(WindowHandle owner, int x, int y, bool connectEnabled,
                     bool disconnectEnabled);
 
 // For the stand-in host: its main window, and its message loop run for a
-// while (timers fire, posted messages are taken; each taken message is
-// passed to `onMessage`). Returns the longest time, in milliseconds, that
-// one timer call-back or message held the loop.
+// while (timers fire, posted messages are taken; each posted message, and
+// each tick of a window's timer as WM_TIMER with the timer's id, is passed
+// to `onMessage` before it is handled). Returns the longest time, in
+// milliseconds, that one timer call-back or message held the loop.
+// StopPumping, called from `onMessage`, ends the loop early.
+constexpr unsigned kTimerMessage = 0x0113;  // WM_TIMER
 WindowHandle CreateHostWindow();
 void DestroyHostWindow(WindowHandle window);
-unsigned PumpMessages(unsigned milliseconds, void (*onMessage)(unsigned message));
+unsigned PumpMessages(unsigned milliseconds,
+                      void (*onMessage)(unsigned message, uintptr_t wParam));
+void StopPumping();
 
 // For the stand-in host, which plays the user at the status-area menu: the
 // command the next menu shown will choose (0 dismisses it), and what the

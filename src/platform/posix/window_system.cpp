@@ -38,7 +38,7 @@ void DestroyWindow(WindowHandle window) {
 
 uint64_t Now() { return S().now; }
 
-void Advance(uint64_t milliseconds) {
+void Advance(uint64_t milliseconds, void (*onTick)(uintptr_t id)) {
   const uint64_t end = S().now + milliseconds;
   for (;;) {
     // The earliest timer due by the end; a call-back may start or stop any.
@@ -51,7 +51,8 @@ void Advance(uint64_t milliseconds) {
     next->second.due += next->second.interval > 0 ? next->second.interval : 1;
     auto [window, id] = next->first;
     platform::TimerCallback callback = next->second.callback;
-    callback(window, 0x0113 /* WM_TIMER */, id, static_cast<uint32_t>(S().now));
+    if (onTick != nullptr) onTick(id);
+    callback(window, platform::kTimerMessage, id, static_cast<uint32_t>(S().now));
   }
   S().now = end;
 }
@@ -131,7 +132,15 @@ WindowHandle CreateHostWindow() { return window_system::CreateWindow(); }
 
 void DestroyHostWindow(WindowHandle window) { window_system::DestroyWindow(window); }
 
-unsigned PumpMessages(unsigned milliseconds, void (*onMessage)(unsigned message)) {
+namespace {
+bool g_stopPumping = false;
+void (*g_onMessage)(unsigned, uintptr_t) = nullptr;
+}  // namespace
+
+void StopPumping() { g_stopPumping = true; }
+
+unsigned PumpMessages(unsigned milliseconds,
+                      void (*onMessage)(unsigned message, uintptr_t wParam)) {
   // Real time for the host: the clock moves as the wall clock does.
   using Clock = std::chrono::steady_clock;
   auto since = [](Clock::time_point from) {
@@ -140,17 +149,21 @@ unsigned PumpMessages(unsigned milliseconds, void (*onMessage)(unsigned message)
   };
   const auto start = Clock::now();
   uint64_t done = 0, longest = 0;
+  g_stopPumping = false;
+  g_onMessage = onMessage;
   for (;;) {
     while (!S().messages.empty()) {
       unsigned message = S().messages.front().second;
       S().messages.pop_front();
-      if (onMessage != nullptr) onMessage(message);
+      if (onMessage != nullptr) onMessage(message, 0);
     }
-    if (done >= milliseconds) break;
+    if (done >= milliseconds || g_stopPumping) break;
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
     uint64_t elapsed = std::min<uint64_t>(since(start), milliseconds);
     const auto before = Clock::now();
-    window_system::Advance(elapsed - done);
+    window_system::Advance(elapsed - done, [](uintptr_t id) {
+      if (g_onMessage != nullptr) g_onMessage(kTimerMessage, id);
+    });
     longest = std::max(longest, since(before));
     // The clock does not move on by the time a call-back took: the loop
     // waited for it, as the host's thread would.

@@ -32,8 +32,9 @@ WindowHandle CreateWindow();
 void DestroyWindow(WindowHandle window);
 
 uint64_t Now();
-// Moves the clock and runs every timer that falls due, in time order.
-void Advance(uint64_t milliseconds);
+// Moves the clock and runs every timer that falls due, in time order;
+// `onTick`, when given, learns of each tick before its call-back runs.
+void Advance(uint64_t milliseconds, void (*onTick)(uintptr_t id) = nullptr);
 
 const std::map<std::pair<WindowHandle, uintptr_t>, Timer>& Timers();
 // Posted messages not yet taken, oldest first.

@@ -62,19 +62,31 @@ WindowHandle CreateHostWindow() {
 
 void DestroyHostWindow(WindowHandle window) { DestroyWindow(static_cast<HWND>(window)); }
 
-unsigned PumpMessages(unsigned milliseconds, void (*onMessage)(unsigned message)) {
+namespace {
+bool g_stopPumping = false;
+}  // namespace
+
+void StopPumping() { g_stopPumping = true; }
+
+unsigned PumpMessages(unsigned milliseconds,
+                      void (*onMessage)(unsigned message, uintptr_t wParam)) {
   const DWORD start = GetTickCount();
   DWORD longest = 0;
+  g_stopPumping = false;
   for (;;) {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
       const DWORD before = GetTickCount();
-      if (msg.message >= WM_USER && onMessage != nullptr) onMessage(msg.message);
+      // Posted messages, and the ticks of timers set on a window (the
+      // plug-in's); thread timers (hwnd null) are the host's own.
+      const bool tick = msg.message == WM_TIMER && msg.hwnd != nullptr;
+      if ((msg.message >= WM_USER || tick) && onMessage != nullptr)
+        onMessage(msg.message, msg.wParam);
       TranslateMessage(&msg);
       DispatchMessageA(&msg);
       longest = std::max(longest, GetTickCount() - before);
     }
-    if (GetTickCount() - start >= milliseconds) break;
+    if (GetTickCount() - start >= milliseconds || g_stopPumping) break;
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
   }
   return longest;

@@ -1,0 +1,165 @@
+#!/usr/bin/env bash
+# The live quote window through the stand-in host, in real time, against the
+# private server and the market simulator: first the Linux host (usage
+# errors, refusals, one update as JSON), then the Windows host under Wine
+# with real window timers and the real posted message: quotes that move
+# while the market trades, silence while it is closed, the end-of-day timer
+# and back, and a failing quote query that skips updates while the timers
+# carry on.
+#
+# Needs a running private server (scripts/dbserver start) and the builds.
+# Takes about three minutes, most of it one simulated market cycle;
+# LIVE_LINUX_ONLY=1 leaves the Wine half out.
+# Ends with "N passed, N failed".
+set -uo pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$ROOT"
+eval "$(scripts/dbserver env)" || { echo "0 passed, 1 failed"; exit 1; }
+export VELMORA_CLIENT_ID=${VELMORA_CLIENT_ID:-velmora-ci}
+ADMIN=server/velmora-admin
+HOST=build/linux/velmora-host
+LOG=${LIVE_LOG:-.run/logs/live-host.log}
+mkdir -p "$(dirname "$LOG")"
+: >"$LOG"
+WORK=$(mktemp -d)
+
+PASS=0
+FAIL=0
+pass() { PASS=$((PASS + 1)); printf 'ok   %s\n' "$1"; }
+fail() { FAIL=$((FAIL + 1)); printf 'FAIL %s\n' "$1"; [ -z "${2:-}" ] || printf '%s\n' "$2" | sed 's/^/       /'; }
+expect() {  # description, text that must appear, output
+  if grep -qF -- "$2" <<<"$3"; then pass "$1"; else fail "$1" "wanted '$2' in:"$'\n'"$3"; fi
+}
+
+# The quotes and the market as the demo left them, put back at the end.
+QUOTES="Code,LastUpdate,Open,High,Low,Last,AvgPrice,Chg,BLot,BidPrice,OfferPrice,SLot,TVol,TVal,H52W,L52W,EPS,Dividend,DivYield"
+"$ADMIN" sql "SELECT ${QUOTES} FROM NVRealtime WHERE Code IN ('BBCA','TLKM')" |
+  sed 's/\tNULL/\t/g; s/\t/,/g' | { echo "$QUOTES"; cat; } >"$WORK/quotes.csv"
+MARKET=$("$ADMIN" sql "SELECT StatusMessage,isMarketClosed,EOD FROM NVMarket WHERE id=1")
+SIM_PID=""
+cleanup() {
+  [ -z "$SIM_PID" ] || { kill "$SIM_PID" 2>/dev/null; wait "$SIM_PID" 2>/dev/null; }
+  "$ADMIN" sql "RENAME TABLE NVRealtime_away TO NVRealtime" >/dev/null 2>&1
+  "$ADMIN" load-quotes "$WORK/quotes.csv" >/dev/null
+  IFS=$'\t' read -r message closed eod <<<"$MARKET"
+  "$ADMIN" sql "UPDATE NVMarket SET StatusMessage='$message', isMarketClosed=$closed, EOD=$eod WHERE id=1" >/dev/null
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+simulate() {  # in the background, its lines in the log
+  "$ADMIN" simulate "$@" >>"$LOG" 2>&1 &
+  SIM_PID=$!
+}
+simulate_end() { wait "$SIM_PID"; SIM_PID=""; }
+
+# json_check PYTHON-EXPRESSION FILE: evaluates the expression with `lines`,
+# the JSON objects of the file (one a line, anything else is an error);
+# prints what the expression returns.
+json_check() {
+  python3 -c '
+import json, sys
+lines = [json.loads(l) for l in open(sys.argv[2]) if l.strip()]
+updates = [l for l in lines if not l.get("end")]
+end = ([l for l in lines if l.get("end")] or [None])[-1]
+print(eval(sys.argv[1]))' "$1" "$2" 2>&1
+}
+
+echo "== the Linux host: usage, refusals, one update"
+export VELMORA_REGISTRY_DIR="$ROOT/.run/live-registry"
+key="$VELMORA_REGISTRY_DIR/HKEY_CURRENT_USER/Software/ZUZ/Velmora/Velmora.reg"
+mkdir -p "$(dirname "$key")"
+printf '"ServerAddress"="%s"\n"ServerPort"="%s"\n"AutoConnect"=dword:00000001\n' \
+  "$VELMORA_DB_HOST" "$VELMORA_DB_PORT" >"$key"
+"$ADMIN" market trading >/dev/null
+
+out=$("$HOST" watch 2>&1); rc=$?
+[ $rc -eq 2 ] && pass "watch without a ticker is a usage error (exit 2)" || fail "watch without a ticker: exit $rc"
+expect "  ... which says so" "no ticker given" "$out"
+out=$("$HOST" watch $(seq -f 'T%02g' 1 21) 2>&1); rc=$?
+[ $rc -eq 2 ] && pass "21 tickers are a usage error (exit 2)" || fail "21 tickers: exit $rc"
+expect "  ... which names the table's 20" "21 tickers given; the plug-in's real-time table takes 20" "$out"
+long=$(printf 'L%.0s' $(seq 64))
+out=$("$HOST" watch "$long" --seconds 1 2>&1); rc=$?
+[ $rc -eq 1 ] && pass "a 64-character name is refused (exit 1)" || fail "a 64-character name: exit $rc"
+expect "  ... and the refusal gives the name limit" "the name is 64 characters long; a ticker name has at most 63" "$out"
+out=$("$HOST" watch BBCA --seconds x 2>&1); rc=$?
+[ $rc -eq 2 ] && pass "--seconds without a number is a usage error" || fail "--seconds x: exit $rc"
+
+simulate --seconds 15 --tickers BBCA TLKM
+"$HOST" watch BBCA --once --json --seconds 12 >"$WORK/once.json" 2>>"$LOG"; rc=$?
+simulate_end
+cat "$WORK/once.json" >>"$LOG"
+[ $rc -eq 0 ] && pass "watch --once ends after the first update" || fail "watch --once: exit $rc"
+r=$(json_check 'len(lines), updates[0]["timer"], updates[0]["status"]["short"], updates[0]["quotes"][0]["ticker"], updates[0]["quotes"][0]["status"], updates[0]["quotes"][0]["last"] > 0' "$WORK/once.json")
+expect "  ... one JSON object: the first tick's update, connected, BBCA filled" "(1, 5678, 'Conn', 'BBCA', 15, True)" "$r"
+
+# Under Wine: one display for each Wine session (without one the Wine
+# desktop runs no timer), the settings in the prefix's registry.
+if [ -n "${LIVE_LINUX_ONLY:-}" ]; then
+  echo "(LIVE_LINUX_ONLY: the Wine half is left out)"
+elif [ -x build/win64/velmora-host.exe ] && command -v wine >/dev/null; then
+  export WINEPREFIX=${WINEPREFIX:-$ROOT/.run/wine} WINEDEBUG=-all
+  if [ ! -d "$WINEPREFIX/drive_c" ]; then
+    mkdir -p "$WINEPREFIX"
+    wine wineboot -i >/dev/null 2>&1
+  fi
+  wineserver -w
+  # Its lines as they come (tr would hold them back in a buffer).
+  wine_host() {  # arguments of velmora-host.exe; its standard output
+    timeout 300 xvfb-run -a bash -c '
+      key="HKCU\Software\ZUZ\Velmora\Velmora"
+      wine reg add "$key" /v ServerAddress /t REG_SZ /d "$VELMORA_DB_HOST" /f >/dev/null 2>&1
+      wine reg add "$key" /v ServerPort /t REG_SZ /d "$VELMORA_DB_PORT" /f >/dev/null 2>&1
+      wine reg add "$key" /v AutoConnect /t REG_DWORD /d 1 /f >/dev/null 2>&1
+      wine build/win64/velmora-host.exe "$@"' wine_host "$@" 2>>"$LOG" | stdbuf -oL tr -d '\r'
+    wineserver -w
+  }
+
+  echo "== under Wine: the market closed"
+  "$ADMIN" market closed >/dev/null
+  before=$("$ADMIN" sql "SELECT DATE_FORMAT(LastUpdate,'%H%i%s')+0 FROM NVRealtime WHERE Code='BBCA'")
+  simulate --seconds 40 --tickers BBCA TLKM
+  wine_host watch BBCA TLKM --seconds 14 --json >"$WORK/closed.json"
+  simulate_end
+  cat "$WORK/closed.json" >>"$LOG"
+  r=$(json_check 'len(updates), end["timerTicks"] >= 2, end["status"]["short"], end["quotes"][0]["status"], end["quotes"][0]["stampTime"] > '"$before" "$WORK/closed.json")
+  expect "closed: timers ticked, no update message; the records still moved on" "(0, True, 'Conn', 15, True)" "$r"
+
+  echo "== under Wine: a market cycle (trading, closed, end of day, trading)"
+  "$ADMIN" market trading >/dev/null
+  simulate --seconds 125 --step-market --phase 30 --tickers BBCA TLKM
+  wine_host watch BBCA TLKM --seconds 110 --json >"$WORK/cycle.json"
+  simulate_end
+  cat "$WORK/cycle.json" >>"$LOG"
+  r=$(json_check '"-".join(str(t) for i, t in enumerate(u["timer"] for u in updates) if i == 0 or t != updates[i - 1]["timer"])' "$WORK/cycle.json")
+  expect "the updates come from timer 5678, then 199, 1620 at end of day, and 199 again" "5678-199-1620-199" "$r"
+  r=$(json_check 'sum(1 for a, b in zip(updates, updates[1:]) if b["timerTicks"] - a["timerTicks"] >= 3)' "$WORK/cycle.json")
+  [ "$r" = "1" ] && pass "one stretch of ticks without updates: the closed phase" ||
+    fail "expected one stretch of silent ticks, found '$r'" "$(cat "$WORK/cycle.json")"
+  # Outside the closed stretch no tick went without its update.
+  r=$(json_check 'sorted(set(b["timerTicks"] - a["timerTicks"] for a, b in zip(updates, updates[1:]) if b["timerTicks"] - a["timerTicks"] < 3))' "$WORK/cycle.json")
+  expect "while the market traded, every tick brought its update" "[1]" "$r"
+  r=$(json_check 'len(set(u["quotes"][0]["stampTime"] for u in updates if u["timer"] == 199)) >= 6 and len(set(u["quotes"][0]["last"] for u in updates)) >= 2' "$WORK/cycle.json")
+  expect "the quotes moved from update to update" "True" "$r"
+
+  echo "== under Wine: the quote query fails for a while"
+  "$ADMIN" market trading >/dev/null
+  wine_host watch BBCA TLKM --seconds 32 --json >"$WORK/error.json" &
+  watcher=$!
+  for _ in $(seq 60); do [ -s "$WORK/error.json" ] && break; sleep 0.5; done
+  "$ADMIN" sql "RENAME TABLE NVRealtime TO NVRealtime_away" >/dev/null
+  sleep 11
+  "$ADMIN" sql "RENAME TABLE NVRealtime_away TO NVRealtime" >/dev/null
+  wait $watcher
+  cat "$WORK/error.json" >>"$LOG"
+  r=$(json_check 'sum(1 for a, b in zip(updates, updates[1:]) if b["timerTicks"] - a["timerTicks"] >= 3), len(updates) >= 4, all(u["status"]["short"] == "Conn" for u in lines), all(u["timer"] == 199 for u in updates[1:])' "$WORK/error.json")
+  expect "failed refreshes sent no update, the timers went on, still connected, updates came back" "(1, True, True, True)" "$r"
+else
+  fail "no Windows host (scripts/build win64) or no wine: the Wine half did not run"
+fi
+
+echo
+echo "$PASS passed, $FAIL failed"
+[ "$FAIL" -eq 0 ]
