@@ -30,7 +30,7 @@ write_settings "$WORK/registry-off" 0
 # second, a marker where the outage may begin, then a long wait.
 watch_script() {  # file, seconds after the marker, first lines...
   local file=$1 after=$2; shift 2
-  printf '%s\n' "$@" "watch BBCA TLKM" "wait 8" "updates" "echo outage" "wait $after" "updates" >"$file"
+  printf '%s\n' "$@" "watch BBCA TLKM --once" "wait 4" "updates" "echo outage" "wait $after" "updates" >"$file"
 }
 linux_host() {  # name, seconds after the marker, registry, client id, first lines...
   watch_script "$WORK/$1.script" "$2" "${@:5}"
