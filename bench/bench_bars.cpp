@@ -19,6 +19,7 @@
 #include "bars/bar_query.h"
 #include "bars/bar_request.h"
 #include "bars/bar_time.h"
+#include "bench_util.h"
 #include "db/connection.h"
 #include "db/database.h"
 #include "db/timestamp_text.h"
@@ -28,12 +29,10 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-std::string Env(const char* name, const char* fallback) {
-  const char* value = std::getenv(name);
-  return value != nullptr ? value : fallback;
-}
+using bench::Clock;
+using bench::Env;
+using bench::Median;
+using bench::Seconds;
 
 long StatusKb(const char* field) {
   std::ifstream in("/proc/self/status");
@@ -48,18 +47,6 @@ long StatusKb(const char* field) {
 void ResetPeak() {
   std::ofstream clear("/proc/self/clear_refs");
   clear << "5";
-}
-
-template <typename F>
-double Seconds(F&& f) {
-  auto start = Clock::now();
-  f();
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
 }
 
 // The plug-in's statement on the plug-in's connection, read with one

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_util.h"
 #include "db/connection.h"
 #include "db/database.h"
 #include "db/quoting.h"
@@ -22,24 +23,10 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-std::string Env(const char* name, const char* fallback) {
-  const char* value = std::getenv(name);
-  return value != nullptr ? value : fallback;
-}
-
-template <typename F>
-double Seconds(F&& f) {
-  auto start = Clock::now();
-  f();
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
+using bench::Clock;
+using bench::Env;
+using bench::Median;
+using bench::Seconds;
 
 [[noreturn]] void Die(const char* what) {
   std::fprintf(stderr, "bench: %s\n", what);

@@ -13,24 +13,12 @@
 # Ends with "N passed, N failed".
 set -uo pipefail
 
-ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-cd "$ROOT"
-eval "$(scripts/dbserver env)" || { echo "0 passed, 1 failed"; exit 1; }
-export VELMORA_CLIENT_ID=${VELMORA_CLIENT_ID:-velmora-ci}
-ADMIN=server/velmora-admin
-HOST=build/linux/velmora-host
+source "$(dirname "${BASH_SOURCE[0]}")/scenario_lib.sh"
+export VELMORA_CLIENT_ID=$CLIENT_ID
 LOG=${LIVE_LOG:-.run/logs/live-host.log}
 mkdir -p "$(dirname "$LOG")"
 : >"$LOG"
 WORK=$(mktemp -d)
-
-PASS=0
-FAIL=0
-pass() { PASS=$((PASS + 1)); printf 'ok   %s\n' "$1"; }
-fail() { FAIL=$((FAIL + 1)); printf 'FAIL %s\n' "$1"; [ -z "${2:-}" ] || printf '%s\n' "$2" | sed 's/^/       /'; }
-expect() {  # description, text that must appear, output
-  if grep -qF -- "$2" <<<"$3"; then pass "$1"; else fail "$1" "wanted '$2' in:"$'\n'"$3"; fi
-}
 
 # The quotes and the market as the demo left them, put back at the end.
 QUOTES="Code,LastUpdate,Open,High,Low,Last,AvgPrice,Chg,BLot,BidPrice,OfferPrice,SLot,TVol,TVal,H52W,L52W,EPS,Dividend,DivYield"
