@@ -83,6 +83,13 @@ cat "$WORK/once.json" >>"$LOG"
 r=$(json_check 'len(lines), updates[0]["timer"], updates[0]["status"]["short"], updates[0]["quotes"][0]["ticker"], updates[0]["quotes"][0]["status"], updates[0]["quotes"][0]["last"] > 0' "$WORK/once.json")
 expect "  ... one JSON object: the first tick's update, connected, BBCA filled" "(1, 5678, 'Conn', 'BBCA', 15, True)" "$r"
 
+# A ticker that JSON must escape (a quote, a backslash, a tab) with a byte
+# that is no UTF-8: still one valid object a line, the byte replaced.
+odd=$'Q"T\\\tX\xe9'
+"$HOST" watch "$odd" --once --json --seconds 12 >"$WORK/odd.json" 2>>"$LOG"
+r=$(json_check 'updates[0]["quotes"][0]["ticker"] == "Q\"T\\\tX\ufffd"' "$WORK/odd.json")
+expect "  ... a ticker with a quote, a backslash, a tab and a stray byte gives valid JSON" "True" "$r"
+
 # Under Wine: one display for each Wine session (without one the Wine
 # desktop runs no timer), the settings in the prefix's registry.
 if [ -n "${LIVE_LINUX_ONLY:-}" ]; then
