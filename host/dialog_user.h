@@ -5,7 +5,7 @@
 // Windows: the real dialog, found among the thread's windows from a timer
 // that the dialog's own modal loop runs; buttons are clicked with BM_CLICK,
 // message boxes read and closed with their OK button, and the status line is
-// read whenever its text is set. Linux: the headless dialog model of the
+// read whenever its text is set (a hook on the thread's window messages). Linux: the headless dialog model of the
 // window-system library, played in the same way.
 #ifndef VELMORA_HOST_DIALOG_USER_H_
 #define VELMORA_HOST_DIALOG_USER_H_
@@ -39,7 +39,8 @@ struct DialogReport {
   // Steps that could not be done: the control was hidden or disabled.
   std::vector<std::string> refused;
   std::vector<std::string> messageBoxes;
-  int statusPaints = 0;  // times the status line was painted
+  // Texts of the status line painted at once, before anything else ran.
+  int statusPaints = 0;
 };
 
 // Arms the user for the next dialog. `onStatus` hears each new text of the

@@ -19,7 +19,8 @@ struct User {
   std::string lastStatus;
   DialogReport report;
   UINT_PTR timer = 0;
-  HHOOK hook = nullptr;
+  HHOOK before = nullptr;
+  HHOOK after = nullptr;
   HWND dialog = nullptr;
   DWORD start = 0;
   bool closing = false;
@@ -86,20 +87,33 @@ std::vector<ControlState> Snapshot(HWND dialog) {
   return states;
 }
 
-// Sees every message the thread's windows have handled: the status line's
-// new text, and its paints.
-LRESULT CALLBACK WatchStatus(int code, WPARAM wParam, LPARAM lParam) {
+bool IsStatusLine(HWND window) {
+  return g_user.dialog != nullptr && GetParent(window) == g_user.dialog &&
+         GetDlgCtrlID(window) == g_user.statusId;
+}
+
+// Before the status line takes a new text: was the text before it painted
+// already? Nothing but a repaint on request paints it while the import
+// holds the thread, so this counts the texts that were repainted at once.
+LRESULT CALLBACK BeforeStatusText(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HC_ACTION) {
+    const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (message->message == WM_SETTEXT && IsStatusLine(message->hwnd) &&
+        !GetUpdateRect(message->hwnd, nullptr, FALSE))
+      ++g_user.report.statusPaints;
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// After it took the text: read it back from the control.
+LRESULT CALLBACK AfterStatusText(int code, WPARAM wParam, LPARAM lParam) {
   if (code == HC_ACTION) {
     const auto* message = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
-    if (g_user.dialog != nullptr && GetParent(message->hwnd) == g_user.dialog &&
-        GetDlgCtrlID(message->hwnd) == g_user.statusId) {
-      if (message->message == WM_PAINT) ++g_user.report.statusPaints;
-      if (message->message == WM_SETTEXT) {
-        const std::string text = TextOf(message->hwnd);
-        if (text != g_user.lastStatus) {
-          g_user.lastStatus = text;
-          if (g_user.onStatus) g_user.onStatus(text);
-        }
+    if (message->message == WM_SETTEXT && IsStatusLine(message->hwnd)) {
+      const std::string text = TextOf(message->hwnd);
+      if (text != g_user.lastStatus) {
+        g_user.lastStatus = text;
+        if (g_user.onStatus) g_user.onStatus(text);
       }
     }
   }
@@ -165,15 +179,19 @@ void BeginDialogUser(std::vector<DialogStep> steps, int statusId,
   g_user.dialog = nullptr;
   g_user.closing = false;
   g_user.start = GetTickCount();
-  g_user.hook = SetWindowsHookExA(WH_CALLWNDPROCRET, WatchStatus, nullptr, GetCurrentThreadId());
+  g_user.before =
+      SetWindowsHookExA(WH_CALLWNDPROC, BeforeStatusText, nullptr, GetCurrentThreadId());
+  g_user.after =
+      SetWindowsHookExA(WH_CALLWNDPROCRET, AfterStatusText, nullptr, GetCurrentThreadId());
   g_user.timer = SetTimer(nullptr, 0, kTickMs, Tick);
 }
 
 DialogReport EndDialogUser() {
   if (g_user.timer != 0) KillTimer(nullptr, g_user.timer);
-  if (g_user.hook != nullptr) UnhookWindowsHookEx(g_user.hook);
+  if (g_user.before != nullptr) UnhookWindowsHookEx(g_user.before);
+  if (g_user.after != nullptr) UnhookWindowsHookEx(g_user.after);
   g_user.timer = 0;
-  g_user.hook = nullptr;
+  g_user.before = g_user.after = nullptr;
   g_user.dialog = nullptr;
   DialogReport report = std::move(g_user.report);
   g_user.report = DialogReport{};
