@@ -162,20 +162,25 @@ fi
 
 if [ -f build/win32/velmora.dll ]; then
   echo "== the texts in the 32-bit DLL"
-  narrow=$(strings -a -n 2 build/win32/velmora.dll)
-  wide=$(strings -a -n 2 -el build/win32/velmora.dll)
+  # Each as a NUL-terminated string: 8-bit in the code's data, UTF-16 in the
+  # dialog resource.
+  in_dll() {  # encoding, text
+    python3 -c 'import sys; d=open(sys.argv[1],"rb").read()
+t=sys.argv[3].encode("latin-1" if sys.argv[2]=="narrow" else "utf-16-le")
+sys.exit(0 if t + (b"\0" if sys.argv[2]=="narrow" else b"\0\0") in d else 1)' build/win32/velmora.dll "$1" "$2"
+  }
   for text in "Retrieving symbol %d. - %s" "Retrieving all symbol done." \
     "You need to specify database." "You need to specify database, table and symbol field first" \
-    "#%d:Retrieve all symbol returned following exception." "Undefined" "IDX Derivatif" \
+    "#%d:Retrieve all symbol returned following exception." "Undefined" "IDX" "IDX Derivatif" \
     "World Market" "%s * %s nvcategory_group" "%s * %s NVSectors" "%s * %s nvquotes_235 " \
     GroupID GroupCode GroupName SectorName SSName SSCode Ticker ListedShares MarketID CodeName \
     CodeType SectoralIndices Indices INDICES RegIdx; do
-    if grep -qxF -- "$text" <<<"$narrow"; then pass "32-bit DLL: \"$text\""
+    if in_dll narrow "$text"; then pass "32-bit DLL: \"$text\""
     else fail "32-bit DLL lacks \"$text\""; fi
   done
   for text in "Velmora Configure" "MS Shell Dlg" "OK" "Cancel" "Retrieve all symbols" \
     "Auto Connect" "Remove Quotation If Volume=0 (Intraday)"; do
-    if grep -qxF -- "$text" <<<"$wide"; then pass "32-bit DLL resource: \"$text\""
+    if in_dll wide "$text"; then pass "32-bit DLL resource: \"$text\""
     else fail "32-bit DLL resource lacks \"$text\""; fi
   done
 fi

@@ -64,15 +64,13 @@ BOOL CALLBACK AddControl(HWND window, LPARAM lParam) {
   auto* states = reinterpret_cast<std::vector<ControlState>*>(lParam);
   const LONG style = GetWindowLongA(window, GWL_STYLE);
   const std::string cls = ClassOf(window);
-  std::string kind = "static";
+  const char* kind = "static";
   int check = 0;
   if (cls == "Button") {
     const LONG type = style & BS_TYPEMASK;
-    kind = type == BS_DEFPUSHBUTTON                            ? "default push button"
-           : type == BS_AUTOCHECKBOX || type == BS_CHECKBOX ? "check box"
-                                                               : "push button";
-    if (kind == "check box")
-      check = SendMessageA(window, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+    const bool box = type == BS_AUTOCHECKBOX || type == BS_CHECKBOX;
+    kind = box ? "check box" : type == BS_DEFPUSHBUTTON ? "default push button" : "push button";
+    if (box) check = SendMessageA(window, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
   }
   states->push_back(ControlState{GetDlgCtrlID(window), kind,
                                  cls == "Static" && (style & SS_SUNKEN) != 0, TextOf(window),
