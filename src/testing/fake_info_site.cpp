@@ -8,8 +8,6 @@ namespace {
 
 FakeInfoSite* g_current = nullptr;
 
-int GetStockQty() { return static_cast<int>(g_current->stocks.size()); }
-
 StockInfo* AddStock(const char* ticker) {
   g_current->calls.push_back(std::string("add ") + ticker);
   if (g_current->refuseRecords) return nullptr;
@@ -24,20 +22,10 @@ int SetCategoryName(int kind, int item, const char* name) {
   return 1;
 }
 
-const char* GetCategoryName(int kind, int item) {
-  auto found = g_current->names.find({kind, item});
-  return found == g_current->names.end() ? "" : found->second.c_str();
-}
-
 int SetIndustrySector(int industry, int sector) {
   g_current->calls.push_back("sector " + std::to_string(industry) + " " + std::to_string(sector));
   g_current->sectorOf[industry] = sector;
   return 1;
-}
-
-int GetIndustrySector(int industry) {
-  auto found = g_current->sectorOf.find(industry);
-  return found == g_current->sectorOf.end() ? 0 : found->second;
 }
 
 }  // namespace
@@ -45,12 +33,9 @@ int GetIndustrySector(int industry) {
 FakeInfoSite::FakeInfoSite() {
   g_current = this;
   m_site.nStructSize = sizeof m_site;
-  m_site.GetStockQty = GetStockQty;
   m_site.AddStock = AddStock;
   m_site.SetCategoryName = SetCategoryName;
-  m_site.GetCategoryName = GetCategoryName;
   m_site.SetIndustrySector = SetIndustrySector;
-  m_site.GetIndustrySector = GetIndustrySector;
 }
 
 FakeInfoSite::~FakeInfoSite() {

@@ -1,5 +1,6 @@
 // A host's InfoSite for the tests: keeps what a host keeps (StockInfo
 // records, category names, industry sectors) and logs every call in order.
+// Only the call-backs the plug-in uses are filled in.
 // The call-backs carry no context, so there is one fake host at a time.
 #ifndef VELMORA_TESTING_FAKE_INFO_SITE_H_
 #define VELMORA_TESTING_FAKE_INFO_SITE_H_
