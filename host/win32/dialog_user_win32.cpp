@@ -1,7 +1,6 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <cstring>
 
 #include "host/dialog_user.h"
 

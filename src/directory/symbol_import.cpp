@@ -1,7 +1,5 @@
 #include "directory/symbol_import.h"
 
-#include <cstdio>
-
 #include "db/database.h"
 #include "db/format.h"
 #include "db/statements.h"
