@@ -28,7 +28,7 @@ bool HostSession::Start(const std::string& pluginPath, std::string* error) {
   m_started = true;
   api.GetPluginInfo(&info);
   api.Init();
-  site.nStructSize = sizeof site;
+  directory.Attach(&site);
   api.SetSiteInterface(&site);
   mainWindow = platform::CreateHostWindow();
   return true;

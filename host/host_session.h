@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "host/host_directory.h"
 #include "host/plugin_api.h"
 
 class HostSession {
@@ -38,6 +39,8 @@ class HostSession {
   PluginInfo info{};
   Workspace workspace{};
   InfoSite site{};
+  // What the host keeps of the plug-in's symbol directory, through `site`.
+  HostDirectory directory;
   WindowHandle mainWindow = nullptr;
 
   // Printing status changes is for sessions that follow the connection.

@@ -40,22 +40,32 @@ GROUPS = [
     (4, "IDX", "Indices"),
     (5, "FUT", "Derivatives"),
     (6, "WLD", "World Indices"),
+    (7, "NEW", "New Economy Board"),
+    (8, "WATCH", "Watchlist Board"),
+    (9, "WR", "Warrants and Rights"),
 ]
 
 # SSCode = sector number * 10 + n, so that a scan in key order gives each
 # sector's industries as one run.
 SECTORS = [
     (1, "Energy", ["Oil, Gas & Coal", "Alternative Energy"]),
-    (2, "Basic Materials", ["Chemicals", "Construction Materials", "Metals & Minerals"]),
-    (3, "Industrials", ["Multi-sector Holdings", "Industrial Goods"]),
-    (4, "Consumer Non-Cyclicals", ["Food & Beverage", "Tobacco", "Nondurable Household Products"]),
-    (5, "Consumer Cyclicals", ["Retailing", "Media & Entertainment"]),
-    (6, "Healthcare", ["Pharmaceuticals & Health Care Research"]),
-    (7, "Financials", ["Banks", "Financing Service"]),
+    (2, "Basic Materials", ["Chemicals", "Construction Materials", "Metals & Minerals",
+                            "Containers & Packaging", "Forestry & Paper"]),
+    (3, "Industrials", ["Multi-sector Holdings", "Industrial Goods", "Industrial Services"]),
+    (4, "Consumer Non-Cyclicals", ["Food & Beverage", "Tobacco", "Nondurable Household Products",
+                                   "Food & Staples Retailing"]),
+    (5, "Consumer Cyclicals", ["Retailing", "Media & Entertainment", "Automobiles & Components",
+                               "Household Goods", "Consumer Services", "Leisure Goods",
+                               "Apparel & Luxury Goods"]),
+    (6, "Healthcare", ["Pharmaceuticals & Health Care Research",
+                       "Healthcare Equipment & Providers"]),
+    (7, "Financials", ["Banks", "Financing Service", "Investment Service", "Insurance",
+                       "Holding & Investment Companies"]),
     (8, "Properties & Real Estate", ["Properties & Real Estate"]),
-    (9, "Technology", ["Software & IT Services"]),
-    (10, "Infrastructures", ["Telecommunication", "Transportation Infrastructure", "Utilities"]),
-    (11, "Transportation & Logistic", ["Logistics & Deliveries"]),
+    (9, "Technology", ["Software & IT Services", "Technology Hardware & Equipment"]),
+    (10, "Infrastructures", ["Telecommunication", "Transportation Infrastructure", "Utilities",
+                             "Heavy Constructions & Civil Engineering"]),
+    (11, "Transportation & Logistic", ["Logistics & Deliveries", "Transportation"]),
 ]
 
 # Ticker, name, industry (SSCode), group, start price, listed shares (millions)
@@ -284,6 +294,124 @@ def intraday_series(sec, day, bar):
     return rows
 
 
+# The rest of the exchange's directory, in the full set only: listed
+# companies without bars, more indices, warrants, rights and futures, so that
+# an import shows a directory of the exchange's size. Names are made from
+# Indonesian business words; every draw comes from one seeded generator.
+NAME_WORDS = [
+    "Sumber", "Bumi", "Mitra", "Indo", "Sinar", "Cahaya", "Prima", "Jaya", "Surya", "Nusantara",
+    "Graha", "Karya", "Dharma", "Multi", "Sarana", "Bintang", "Mega", "Pelangi", "Samudra",
+    "Global", "Wahana", "Kencana", "Intan", "Mulia", "Buana", "Citra", "Cipta", "Perdana",
+    "Anugerah", "Berkah", "Lautan", "Gunung", "Sentosa", "Abadi", "Makmur", "Sejahtera", "Utama",
+    "Lestari", "Permata", "Harapan", "Mandiri", "Agung", "Raya", "Timur", "Barat", "Persada",
+    "Andalan", "Gemilang", "Sakti", "Pratama", "Mas", "Megah", "Baru", "Tunggal", "Nusa",
+]
+INDUSTRY_WORDS = {
+    11: ["Energi", "Resources", "Coal", "Petro"], 12: ["Energi Terbarukan", "Solar", "Power"],
+    21: ["Kimia", "Chemical", "Petrokimia"], 22: ["Semen", "Keramik", "Beton"],
+    23: ["Mining", "Logam", "Tambang", "Mineral"], 24: ["Kemasan", "Packaging"],
+    25: ["Kertas", "Pulp", "Kayu"], 31: ["Investama", "Holdings"],
+    32: ["Industri", "Steel", "Mesin"], 33: ["Services", "Teknik"],
+    41: ["Food", "Pangan", "Agro", "Minuman"], 42: ["Tembakau"],
+    43: ["Consumer", "Kosmetik"], 44: ["Retail Pangan", "Mart"],
+    51: ["Retail", "Ritel", "Store"], 52: ["Media", "Entertainment", "Broadcasting"],
+    53: ["Otomotif", "Motor", "Auto Parts"], 54: ["Furniture", "Elektronik"],
+    55: ["Hotel", "Pariwisata", "Restoran", "Edukasi"], 56: ["Sport", "Leisure"],
+    57: ["Tekstil", "Garmen", "Fashion"], 61: ["Farma", "Pharma", "Lab"],
+    62: ["Medika", "Hospital", "Health"], 71: ["Bank"], 72: ["Finance", "Multifinance"],
+    73: ["Sekuritas", "Capital"], 74: ["Asuransi", "Reasuransi"], 75: ["Investindo", "Capital Group"],
+    81: ["Land", "Properti", "Realty", "Development"], 91: ["Digital", "Teknologi", "Data"],
+    92: ["Elektrindo", "Hardware"], 101: ["Telekomunikasi", "Tower", "Network"],
+    102: ["Infrastruktur", "Toll Road", "Port"], 103: ["Gas", "Power", "Air"],
+    104: ["Konstruksi", "Karya Beton", "Engineering"], 111: ["Logistik", "Express", "Cargo"],
+    112: ["Transportasi", "Pelayaran", "Airlines", "Shipping"],
+}
+# Listed companies per industry in the full set.
+INDUSTRY_COUNTS = {
+    11: 30, 12: 5, 21: 16, 22: 10, 23: 22, 24: 8, 25: 7, 31: 8, 32: 18, 33: 8, 41: 38, 42: 4,
+    43: 10, 44: 10, 51: 22, 52: 14, 53: 14, 54: 10, 55: 26, 56: 5, 57: 14, 61: 12, 62: 16,
+    71: 44, 72: 18, 73: 10, 74: 18, 75: 14, 81: 62, 91: 22, 92: 6, 101: 10, 102: 8, 103: 8,
+    104: 14, 111: 8, 112: 20,
+}
+MORE_INDICES = [
+    ("IDX80", "IDX80 Index"), ("JII70", "Jakarta Islamic Index 70"), ("KOMPAS100", "Kompas100"),
+    ("BISNIS-27", "Bisnis-27"), ("PEFINDO25", "PEFINDO25"), ("SRI-KEHATI", "SRI-KEHATI"),
+    ("MNC36", "MNC36"), ("INFOBANK15", "Infobank15"), ("SMINFRA18", "SMinfra18"),
+    ("IDXBUMN20", "IDX BUMN20"), ("IDXHIDIV20", "IDX High Dividend 20"), ("IDXG30", "IDX Growth30"),
+    ("IDXV30", "IDX Value30"), ("IDXQ30", "IDX Quality30"), ("IDXESGL", "IDX ESG Leaders"),
+    ("ISSI", "Indonesia Sharia Stock Index"), ("DBX", "Development Board Index"),
+    ("MBX", "Main Board Index"), ("IDXSMC-LIQ", "IDX SMC Liquid"),
+]
+SECTOR_INDICES = [
+    ("IDXENERGY", 1), ("IDXBASIC", 2), ("IDXINDUST", 3), ("IDXNONCYC", 4), ("IDXCYCLIC", 5),
+    ("IDXHEALTH", 6), ("IDXPROPERT", 8), ("IDXTECHNO", 9), ("IDXINFRA", 10), ("IDXTRANS", 11),
+]
+WORLD_INDICES = [
+    ("SPX", "S&P 500", "Indices"), ("IXIC", "Nasdaq Composite", "Indices"),
+    ("FTSE", "FTSE 100", "Indices"), ("GDAXI", "DAX", "Indices"),
+    ("HSI", "Hang Seng Index", "RegIdx"), ("STI", "Straits Times Index", "RegIdx"),
+    ("KLSE", "FTSE Bursa Malaysia KLCI", "RegIdx"), ("SET", "SET Index", "RegIdx"),
+    ("KOSPI", "KOSPI Composite", "RegIdx"), ("SSEC", "Shanghai Composite", "RegIdx"),
+    ("PSEI", "PSE Composite", "RegIdx"),
+]
+FUTURE_MONTHS = ["2511", "2512", "2603"]
+
+
+def directory_only(listed):
+    """Securities of the full directory that have no bars."""
+    rng = random.Random("velmora-demo-directory")
+    taken = {s.ticker for s in listed}
+    out = []
+
+    def code_for(words):
+        letters = "".join(w[0] for w in words).upper()
+        pool = "".join(words).upper().replace(" ", "").replace("-", "")
+        for candidate in [letters[:4].ljust(4, pool[1])] + [
+                "".join(rng.choice(pool) for _ in range(4)) for _ in range(50)]:
+            candidate = candidate[:4]
+            if candidate.isalpha() and candidate not in taken:
+                taken.add(candidate)
+                return candidate
+        raise RuntimeError("no free code")
+
+    stocks = []
+    for ss in sorted(INDUSTRY_COUNTS):
+        for _ in range(INDUSTRY_COUNTS[ss]):
+            first, second = rng.sample(NAME_WORDS, 2)
+            kind = rng.choice(INDUSTRY_WORDS[ss])
+            words = ([kind, first, second] if kind in ("Bank", "Asuransi", "Semen") else
+                     [first, second, kind])
+            ticker = code_for([first, second, kind])
+            name = " ".join(words) + " Tbk"
+            r = rng.random()
+            group = 7 if ss in (91, 92) and r < 0.4 else (
+                1 if r < 0.55 else 2 if r < 0.88 else 3 if r < 0.94 else 8)
+            shares = float(int(500 + 40000 * rng.random() ** 2) * 1e6)
+            stocks.append(Security(ticker, name, 1, group, "Saham", ss, 0, shares, False))
+    out.extend(stocks)
+    # Warrants and rights follow their company's industry.
+    for s in rng.sample(stocks, 36):
+        out.append(Security(s.ticker + "-W", "Waran Seri I " + s.name, 1, 9, "Waran", s.sscode,
+                            0, 0.0, False))
+    for s in rng.sample(stocks, 8):
+        out.append(Security(s.ticker + "-R", "Right Issue " + s.name, 1, 9, "Right", s.sscode,
+                            0, 0.0, False))
+    for t, name in MORE_INDICES:
+        out.append(Security(t, name, 1, 4, "Indices", 0, 0, 0.0, True))
+    for t, sector in SECTOR_INDICES:
+        sector_name = next(n for num, n, _ in SECTORS if num == sector)
+        sec = Security(t, "IDX Sector " + sector_name, 1, 4, "Indices", 0, 0, 0.0, True)
+        sec.sector_index = sector
+        out.append(sec)
+    for t, name, ctype in WORLD_INDICES:
+        out.append(Security(t, name, 3, 6, ctype, 0, 0, 0.0, True))
+    for base in ("LQ45", "IDX30"):
+        for month in FUTURE_MONTHS:
+            out.append(Security("%sF%s" % (base, month), "%s Index Futures %s" % (base, month), 2,
+                                5, "Futures", 0, 0, 0.0, True))
+    return out
+
+
 def sql_text(s):
     return "'" + s.replace("\\", "\\\\").replace("'", "''") + "'"
 
@@ -303,7 +431,7 @@ def write_directory(path, secs, last_day):
     lines.append(",\n".join(rows) + ";")
     rows = []
     for s in secs:
-        sector_index = s.sscode // 10 if s.sscode else 0
+        sector_index = getattr(s, "sector_index", s.sscode // 10 if s.sscode else 0)
         rows.append("(%s,%d,%s,%d,%s,%s,%d,%d)" % (
             sql_text(s.ticker), s.sscode, "%.0f" % s.shares if s.shares else "NULL",
             s.market, sql_text(s.name), sql_text(s.code_type), sector_index, s.group))
@@ -414,7 +542,8 @@ def main():
 
     quote_secs = [s for s in secs if s.ticker in bar_tickers]
     write_quotes(os.path.join(args.out, "quotes.csv"), quote_secs, days)
-    write_directory(os.path.join(args.out, "directory.sql"), secs, days[-1])
+    listed = secs if small else secs + directory_only(secs)
+    write_directory(os.path.join(args.out, "directory.sql"), listed, days[-1])
     with open(os.path.join(args.out, "demo.env"), "w", newline="\n") as f:
         f.write("DEMO_SIZE=%s\nDEMO_FIRST_DATE=%s\nDEMO_LAST_DATE=%s\nDEMO_INTRADAY_START=%s\n" % (
             args.size, first.isoformat(), days[-1].isoformat(), INTRADAY_START.isoformat()))

@@ -14,6 +14,7 @@
 #include "plugin/app.h"
 #include "plugin/identity.h"
 #include "realtime/realtime_table.h"
+#include "ui/config_dlg.h"
 
 int GetPluginInfo(PluginInfo* info) {
   // The caller's size field is neither read nor honoured.
@@ -58,7 +59,13 @@ int Notify(PluginNotification* notification) {
   return 1;
 }
 
-int Configure(const char*, InfoSite*) { return 1; }
+int Configure(const char*, InfoSite* site) {
+  // The database folder is not used. Whatever the user did, the host hears 1.
+  CConfigDlg dialog(g_global);
+  dialog.m_pSite = site;
+  dialog.DoModal();
+  return 1;
+}
 
 AmiVar GetExtraData(const char*, const char*, int, int, void* (*)(unsigned int)) {
   AmiVar result{};

@@ -1,0 +1,190 @@
+#!/usr/bin/env bash
+# The configuration dialog and the directory import through the stand-in
+# host, against the private server: natively on the headless dialog model,
+# and under Wine on Xvfb with the real dialog, which the host drives through
+# its controls. Both must show the same directory as the server holds, twice
+# alike. Then the texts of the dialog and of the import in the shipping
+# 32-bit DLL.
+#
+# Needs a running private server (scripts/dbserver start) and the builds.
+# Ends with "N passed, N failed".
+set -uo pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$ROOT"
+eval "$(scripts/dbserver env)" || { echo "0 passed, 1 failed"; exit 1; }
+HOST=build/linux/velmora-host
+LOG=${DIALOG_LOG:-.run/logs/dialog.log}
+mkdir -p "$(dirname "$LOG")"
+: >"$LOG"
+export VELMORA_CLIENT_ID=${VELMORA_CLIENT_ID:-velmora-ci}
+WORK=$(mktemp -d)
+trap 'rm -rf "$WORK"' EXIT
+
+PASS=0
+FAIL=0
+pass() { PASS=$((PASS + 1)); printf 'ok   %s\n' "$1"; }
+fail() { FAIL=$((FAIL + 1)); printf 'FAIL %s\n' "$1"; [ -z "${2:-}" ] || printf '%s\n' "$2" | head -20 | sed 's/^/       /'; }
+expect() {  # description, text that must appear, output
+  if grep -qF -- "$2" <<<"$3"; then pass "$1"; else fail "$1" "wanted '$2' in:"$'\n'"$3"; fi
+}
+same() {  # description, expected, actual
+  if [ "$2" = "$3" ]; then pass "$1"; else fail "$1" "wanted '$2', got '$3'"; fi
+}
+sql() { mariadb --no-defaults --socket="$VELMORA_DB_SOCKET" -u "$(id -un)" -N -B db_amiplugin -e "$1"; }
+# The parts of `import --json` that are the directory.
+directory_of() {
+  python3 -c 'import json,sys; d=json.load(open(sys.argv[1]))
+print(json.dumps({k: d[k] for k in ("markets","groups","sectors","symbols","counts")}, sort_keys=True))' "$1"
+}
+
+# What the server holds.
+SYMBOLS=$(sql "SELECT COUNT(*) FROM nvquotes_235")
+INDICES=$(sql "SELECT COUNT(*) FROM nvquotes_235 WHERE BINARY CodeType IN ('Indices','INDICES','RegIdx')")
+FIRST=$(sql "SELECT Ticker FROM nvquotes_235 LIMIT 1")
+LAST_N=$((SYMBOLS - 1))
+LAST=$(sql "SELECT Ticker FROM nvquotes_235 ORDER BY Ticker DESC LIMIT 1")
+echo "server: $SYMBOLS symbols, $INDICES indices, first $FIRST"
+
+export VELMORA_REGISTRY_DIR="$WORK/registry"
+key="$VELMORA_REGISTRY_DIR/HKEY_CURRENT_USER/Software/ZUZ/Velmora/Velmora.reg"
+mkdir -p "$(dirname "$key")"
+settings() {  # AutoConnect
+  printf '"ServerAddress"="%s"\n"ServerPort"="%s"\n"AutoConnect"=dword:%08d\n' \
+    "$VELMORA_DB_HOST" "$VELMORA_DB_PORT" "$1" >"$key"
+}
+
+check_import() {  # label, text output
+  local label=$1 out=$2
+  expect "$label: the status line starts at the first symbol" "status: Retrieving symbol 0. - $FIRST" "$out"
+  expect "$label: the status line counts every symbol" "status: Retrieving symbol $LAST_N. - $LAST" "$out"
+  expect "$label: the status line ends done" "status: Retrieving all symbol done." "$out"
+  expect "$label: the button stays disabled after the import" "Retrieve all symbols: disabled after the import" "$out"
+  expect "$label: Configure returned 1" "Configure returned 1" "$out"
+  expect "$label: the four markets" "Markets:    0 Undefined, 1 IDX, 2 IDX Derivatif, 3 World Market" "$out"
+  expect "$label: every symbol of the server, its indices counted" \
+    "Symbols:    $SYMBOLS (securities $((SYMBOLS - INDICES)), indices $INDICES)" "$out"
+  local paints
+  paints=$(sed -n 's/^status line painted \([0-9]*\) times/\1/p' <<<"$out")
+  if [ "${paints:-0}" -ge "$((SYMBOLS + 1))" ]; then pass "$label: the status line was painted once a symbol ($paints)"
+  else fail "$label: the status line was painted ${paints:-0} times for $SYMBOLS symbols"; fi
+}
+
+check_configure() {  # label, run-command prefix...
+  local label=$1; shift
+  local out
+  out=$("$@" configure --auto-connect off --ok 2>>"$LOG"); printf '%s\n' "$out" >>"$LOG"
+  expect "$label: the dialog's caption" 'dialog: "Velmora Configure"' "$out"
+  expect "$label: OK is a plain push button" '1 push button "OK" visible enabled' "$out"
+  expect "$label: Cancel" '2 push button "Cancel" visible enabled' "$out"
+  expect "$label: the import button" '4008 push button "Retrieve all symbols" visible enabled' "$out"
+  expect "$label: the sunken, empty status line" '4010 static sunken "" visible enabled' "$out"
+  expect "$label: Auto Connect shows the setting" '4011 check box "Auto Connect" visible enabled ticked' "$out"
+  expect "$label: the volume box is hidden" '4012 check box "Remove Quotation If Volume=0 (Intraday)" hidden' "$out"
+  expect "$label: OK stores Auto Connect off" "settings: AutoConnect=0" "$out"
+  expect "$label: Configure returns 1 after OK" "Configure returned 1" "$out"
+  out=$("$@" configure --auto-connect on --cancel 2>>"$LOG"); printf '%s\n' "$out" >>"$LOG"
+  expect "$label: the dialog opens with the stored value" "Auto Connect: unticked -> ticked" "$out"
+  expect "$label: Cancel leaves the setting" "settings: AutoConnect=0" "$out"
+  expect "$label: Configure returns 1 after Cancel" "Configure returned 1" "$out"
+  out=$("$@" configure --auto-connect on --ok 2>>"$LOG"); printf '%s\n' "$out" >>"$LOG"
+  expect "$label: OK stores Auto Connect on" "settings: AutoConnect=1" "$out"
+}
+
+echo "== natively, on the headless dialog"
+settings 1
+out=$("$HOST" import 2>>"$LOG"); printf '%s\n' "$out" >>"$LOG"
+check_import "native" "$out"
+"$HOST" import --json >"$WORK/native1.json" 2>>"$LOG"
+"$HOST" import --json >"$WORK/native2.json" 2>>"$LOG"
+directory_of "$WORK/native1.json" >"$WORK/native1.dir" 2>>"$LOG"
+directory_of "$WORK/native2.json" >"$WORK/native2.dir" 2>>"$LOG"
+if [ -s "$WORK/native1.dir" ] && cmp -s "$WORK/native1.dir" "$WORK/native2.dir"; then
+  pass "native: two imports give the same directory"
+else fail "native: the two imports differ"; fi
+same "native: --json holds every symbol" "$SYMBOLS" \
+  "$(python3 -c 'import json,sys; print(len(json.load(open(sys.argv[1]))["symbols"]))' "$WORK/native1.json" 2>&1)"
+check_configure "native" "$HOST"
+settings 0
+err=$("$HOST" import 2>&1 >/dev/null)
+same "native: without a connection, two messages in turn" \
+  "[message box] You need to specify database.
+[message box] You need to specify database, table and symbol field first" "$(grep '^\[message box\]' <<<"$err")"
+
+if [ -x build/win64/velmora-host.exe ] && command -v wine >/dev/null && command -v xvfb-run >/dev/null; then
+  echo "== under Wine on Xvfb, the real dialog"
+  export WINEPREFIX=${WINEPREFIX:-$ROOT/.run/wine} WINEDEBUG=-all
+  # One Wine session on one virtual display: a Wine desktop started without
+  # a display shows no dialog.
+  wineserver -w
+  WOUT="$WORK/wine"
+  mkdir -p "$WOUT"
+  timeout 600 xvfb-run -a bash -c '
+    key="HKCU\Software\ZUZ\Velmora\Velmora"
+    exe=build/win64/velmora-host.exe
+    settings() {
+      wine reg add "$key" /v ServerAddress /t REG_SZ /d "$VELMORA_DB_HOST" /f
+      wine reg add "$key" /v ServerPort /t REG_SZ /d "$VELMORA_DB_PORT" /f
+      wine reg add "$key" /v AutoConnect /t REG_DWORD /d "$1" /f
+    }
+    settings 1 >/dev/null 2>&1
+    wine $exe import >"$0/import.txt" 2>"$0/import.err"
+    wine $exe import --json >"$0/import1.json" 2>>"$0/import.err"
+    wine $exe import --json >"$0/import2.json" 2>>"$0/import.err"
+    wine $exe configure --auto-connect off --ok >"$0/configure1.txt" 2>>"$0/configure.err"
+    wine $exe configure --auto-connect on --cancel >"$0/configure2.txt" 2>>"$0/configure.err"
+    wine $exe configure --auto-connect on --ok >"$0/configure3.txt" 2>>"$0/configure.err"
+    settings 0 >/dev/null 2>&1
+    wine $exe import >"$0/offline.txt" 2>"$0/offline.err"
+    settings 1 >/dev/null 2>&1' "$WOUT" >>"$LOG" 2>&1
+  wineserver -w
+  for f in "$WOUT"/*; do sed -i 's/\r$//' "$f"; { echo "--- $f"; cat "$f"; } >>"$LOG"; done
+  check_import "Wine" "$(cat "$WOUT/import.txt")"
+  directory_of "$WOUT/import1.json" >"$WORK/wine1.dir" 2>>"$LOG"
+  directory_of "$WOUT/import2.json" >"$WORK/wine2.dir" 2>>"$LOG"
+  if [ -s "$WORK/wine1.dir" ] && cmp -s "$WORK/wine1.dir" "$WORK/wine2.dir"; then
+    pass "Wine: two imports give the same directory"
+  else fail "Wine: the two imports differ"; fi
+  if cmp -s "$WORK/wine1.dir" "$WORK/native1.dir"; then
+    pass "Wine: the same directory as the native host"
+  else fail "Wine: the directory differs from the native one" "$(diff <(tr ',' '\n' <"$WORK/native1.dir") <(tr ',' '\n' <"$WORK/wine1.dir") | head)"; fi
+  # The same checks of configure, on the outputs already made.
+  replay() { case "$*" in
+      *"off --ok") cat "$WOUT/configure1.txt";; *"on --cancel") cat "$WOUT/configure2.txt";;
+      *"on --ok") cat "$WOUT/configure3.txt";; esac; }
+  check_configure "Wine" replay
+  same "Wine: without a connection, two real message boxes in turn" \
+    "[message box] You need to specify database.
+[message box] You need to specify database, table and symbol field first" \
+    "$(grep '^\[message box\]' "$WOUT/offline.err")"
+  expect "Wine: the status line still ends done" "status: Retrieving all symbol done." "$(cat "$WOUT/offline.txt")"
+fi
+
+if [ -f build/win32/velmora.dll ]; then
+  echo "== the texts in the 32-bit DLL"
+  # Each as a NUL-terminated string: 8-bit in the code's data, UTF-16 in the
+  # dialog resource.
+  in_dll() {  # encoding, text
+    python3 -c 'import sys; d=open(sys.argv[1],"rb").read()
+t=sys.argv[3].encode("latin-1" if sys.argv[2]=="narrow" else "utf-16-le")
+sys.exit(0 if t + (b"\0" if sys.argv[2]=="narrow" else b"\0\0") in d else 1)' build/win32/velmora.dll "$1" "$2"
+  }
+  for text in "Retrieving symbol %d. - %s" "Retrieving all symbol done." \
+    "You need to specify database." "You need to specify database, table and symbol field first" \
+    "#%d:Retrieve all symbol returned following exception." "Undefined" "IDX" "IDX Derivatif" \
+    "World Market" "%s * %s nvcategory_group" "%s * %s NVSectors" "%s * %s nvquotes_235 " \
+    GroupID GroupCode GroupName SectorName SSName SSCode Ticker ListedShares MarketID CodeName \
+    CodeType SectoralIndices Indices INDICES RegIdx; do
+    if in_dll narrow "$text"; then pass "32-bit DLL: \"$text\""
+    else fail "32-bit DLL lacks \"$text\""; fi
+  done
+  for text in "Velmora Configure" "MS Shell Dlg" "OK" "Cancel" "Retrieve all symbols" \
+    "Auto Connect" "Remove Quotation If Volume=0 (Intraday)"; do
+    if in_dll wide "$text"; then pass "32-bit DLL resource: \"$text\""
+    else fail "32-bit DLL resource lacks \"$text\""; fi
+  done
+fi
+
+echo
+echo "$PASS passed, $FAIL failed"
+[ "$FAIL" -eq 0 ]

@@ -1,0 +1,290 @@
+// The directory import against the private server, with a fake host. Each
+// test loads a small directory of its own into the three tables; the demo
+// directory is put back when the suite ends.
+#include "directory/symbol_import.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "db/connection.h"
+#include "db/database.h"
+#include "platform/platform.h"
+#include "plugin/global.h"
+#include "testing/fake_info_site.h"
+#include "testing/test_server.h"
+
+namespace {
+
+const char* const kTables[] = {"nvcategory_group", "NVSectors", "nvquotes_235"};
+
+// The dialog as the import sees it.
+class RecordingView : public CImportView {
+ public:
+  void DisableImportButton() override { ++disabled; }
+  void ShowImportStatus(const std::string& text) override { statuses.push_back(text); }
+  int disabled = 0;
+  std::vector<std::string> statuses;
+};
+
+// Message boxes shown while `action` runs. The Linux build writes each to
+// standard error; a Windows box can only be read back as the last one.
+std::vector<std::string> MessagesDuring(const std::function<void()>& action) {
+  std::vector<std::string> shown;
+#if defined(_WIN32)
+  // Only the last box's text can be had; the host's dialog test under Wine
+  // reads every real box in turn.
+  action();
+  if (!platform::LastMessageBoxText().empty()) shown.push_back(platform::LastMessageBoxText());
+#else
+  ::testing::internal::CaptureStderr();
+  action();
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  const std::string tag = "[message box] ";
+  for (size_t at = err.find(tag); at != std::string::npos; at = err.find(tag, at + 1)) {
+    const size_t end = err.find('\n', at);
+    shown.push_back(err.substr(at + tag.size(), end - at - tag.size()));
+  }
+#endif
+  return shown;
+}
+
+// What a test expects of the boxes: all of them natively, the last on Windows.
+void ExpectMessages(const std::vector<std::string>& expected,
+                    const std::vector<std::string>& shown) {
+#if defined(_WIN32)
+  if (expected.empty()) return;
+  ASSERT_FALSE(shown.empty());
+  EXPECT_EQ(expected.back(), shown.back());
+#else
+  EXPECT_EQ(expected, shown);
+#endif
+}
+
+class SymbolImportTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    if (!testing_server::Configured()) return;
+    for (const char* table : kTables)
+      testing_server::AdminExec(std::string("Create Or Replace Table test_saved_") + table +
+                                " As Select * From " + table);
+  }
+  static void TearDownTestSuite() {
+    if (!testing_server::Configured()) return;
+    for (const char* table : kTables) {
+      testing_server::AdminExec(std::string("Delete From ") + table);
+      testing_server::AdminExec(std::string("Insert Into ") + table +
+                                " Select * From test_saved_" + table);
+      testing_server::AdminExec(std::string("Drop Table test_saved_") + table);
+    }
+  }
+
+  void SetUp() override {
+    ASSERT_TRUE(testing_server::Configured()) << "source scripts/dbserver env first";
+    Load("(1,'MAIN','Main Board'),(2,'DEV','Development Board')",
+         // Sector names in key order: A, A, B, A.
+         "(11,'Energy','Oil & Gas'),(12,'Energy','Coal'),(21,'Banks','Banking'),"
+         "(31,'Energy','Renewables')",
+         "('AAAA',11,1000,1,'Alpha Energy Tbk','Saham',0,1),"
+         "('BBBB',21,2000,2,'Bravo Bank Tbk','Saham',7,2),"
+         "('COMPOSITE',0,NULL,1,'Composite Index','Indices',0,4),"
+         "('IDXLOW',12,NULL,3,'Lower-case Type','indices',0,4),"
+         "('REGIONAL',0,NULL,3,'Regional Index','RegIdx',0,6),"
+         "('UPPER',0,NULL,2,'Upper-case Index','INDICES',0,5)");
+    testing_server::PointAt(g);
+    OpenDatabase(g);
+    ASSERT_NE(nullptr, g.m_pDatabase);
+  }
+
+  static void Load(const std::string& groups, const std::string& sectors,
+                   const std::string& symbols) {
+    for (const char* table : kTables) testing_server::AdminExec(std::string("Delete From ") + table);
+    testing_server::AdminExec("Insert Into nvcategory_group (GroupID,GroupCode,GroupName) Values " +
+                              groups);
+    testing_server::AdminExec("Insert Into NVSectors (SSCode,SectorName,SSName) Values " + sectors);
+    testing_server::AdminExec(
+        "Insert Into nvquotes_235 (Ticker,SSCode,ListedShares,MarketID,CodeName,CodeType,"
+        "SectoralIndices,GroupID) Values " +
+        symbols);
+  }
+
+  std::vector<std::string> Import() {
+    return MessagesDuring([&] { RetrieveAllSymbols(g, host.site(), view); });
+  }
+
+  CGlobal g;
+  fake_host::FakeInfoSite host;
+  RecordingView view;
+};
+
+// Runs a statement as admin now and its undoing when the scope ends.
+class ScopedChange {
+ public:
+  ScopedChange(const std::string& change, std::string undo) : m_undo(std::move(undo)) {
+    testing_server::AdminExec(change);
+  }
+  ~ScopedChange() { testing_server::AdminExec(m_undo); }
+
+ private:
+  std::string m_undo;
+};
+
+TEST_F(SymbolImportTest, CallsTheHostInTheSpecifiedOrder) {
+  ExpectMessages({}, Import());
+
+  std::vector<std::string> expected = {"name 1 1 Main Board", "name 1 2 Development Board"};
+  for (int i = 0; i < 64; ++i) expected.push_back("name 2 " + std::to_string(i) + " Undefined");
+  for (int i = 0; i < 256; ++i) {
+    expected.push_back("name 3 " + std::to_string(i) + " ");
+    expected.push_back("sector " + std::to_string(i) + " 0");
+  }
+  for (const char* market : {"0 Undefined", "1 IDX", "2 IDX Derivatif", "3 World Market"})
+    expected.push_back(std::string("name 0 ") + market);
+  for (const char* line :
+       {"name 2 1 Energy", "name 3 11 Oil & Gas", "sector 11 1", "name 3 12 Coal", "sector 12 1",
+        "name 2 2 Banks", "name 3 21 Banking", "sector 21 2", "name 2 3 Energy",
+        "name 3 31 Renewables", "sector 31 3", "add AAAA", "add BBBB", "add COMPOSITE",
+        "add IDXLOW", "add REGIONAL", "add UPPER"})
+    expected.push_back(line);
+  EXPECT_EQ(expected, host.calls);
+
+  EXPECT_EQ(1, view.disabled);
+  ASSERT_EQ(7u, view.statuses.size());
+  EXPECT_EQ("Retrieving symbol 0. - AAAA", view.statuses.front());
+  EXPECT_EQ("Retrieving symbol 5. - UPPER", view.statuses[5]);
+  EXPECT_EQ("Retrieving all symbol done.", view.statuses.back());
+}
+
+TEST_F(SymbolImportTest, SectorsNumberedByRunsAndStaleNamesReset) {
+  // Left by an earlier import of another directory.
+  host.names[{3, 99}] = "Delisted Industry";
+  host.sectorOf[99] = 7;
+  host.names[{2, 7}] = "Old Sector";
+  Import();
+  EXPECT_EQ(1, host.sectorOf[11]);
+  EXPECT_EQ(1, host.sectorOf[12]);
+  EXPECT_EQ(2, host.sectorOf[21]);
+  EXPECT_EQ(3, host.sectorOf[31]);
+  EXPECT_EQ("Energy", (host.names[{2, 3}]));
+  EXPECT_EQ("", (host.names[{3, 99}]));
+  EXPECT_EQ(0, host.sectorOf[99]);
+  EXPECT_EQ("Undefined", (host.names[{2, 7}]));
+  EXPECT_EQ("", (host.names[{3, 13}]));
+  EXPECT_EQ(0, host.sectorOf[13]);
+}
+
+TEST_F(SymbolImportTest, RecordFieldsKeepTheHostsOwnBits) {
+  // Records the host already holds: bit 1 and flag bits of its own set,
+  // an industry and a group from before.
+  StockInfo& held = host.Hold("IDXLOW");
+  held.MarketGroupFlags = 0xBEEF0002u;
+  held.Flags = 0x40u;
+  StockInfo& index = host.Hold("COMPOSITE");
+  index.IndustryID = 77;
+  index.Flags = 0x10u;
+  Import();
+
+  const StockInfo* alpha = host.Find("AAAA");
+  const StockInfo* bravo = host.Find("BBBB");
+  const StockInfo* upper = host.Find("UPPER");
+  const StockInfo* regional = host.Find("REGIONAL");
+  ASSERT_TRUE(alpha && bravo && upper && regional);
+  EXPECT_EQ(0x00010001u, alpha->MarketGroupFlags);     // market 1, group 1
+  EXPECT_EQ(0x00020004u, bravo->MarketGroupFlags);     // market 2 -> 4 on a zero word
+  EXPECT_EQ(0x00060005u, regional->MarketGroupFlags);  // market 3 -> 5
+  EXPECT_EQ(0x00040007u, held.MarketGroupFlags);       // market 3 with bit 1 kept
+  EXPECT_STREQ("Alpha Energy Tbk", alpha->FullName);
+  EXPECT_EQ(11, alpha->IndustryID);
+  EXPECT_EQ(0u, alpha->Flags);
+
+  // "indices" is no index: it gets its industry, and the host's bit stays.
+  EXPECT_EQ(12, held.IndustryID);
+  EXPECT_EQ(0x40u, held.Flags);
+  EXPECT_EQ(0x11u, index.Flags);
+  EXPECT_EQ(77, index.IndustryID);
+  EXPECT_EQ(1u, upper->Flags & 1u);
+  EXPECT_EQ(1u, regional->Flags & 1u);
+}
+
+TEST_F(SymbolImportTest, LongNamesAreCutNeverOverrun) {
+  const std::string longName(128, 'N');    // the column's widest
+  const std::string longIndustry(100, 'I');
+  Load("(1,'MAIN','Main Board')", "(11,'Energy','" + longIndustry + "')",
+       "('LONG',11,1,1,'" + longName + "','Saham',0,1)");
+  StockInfo& record = host.Hold("LONG");
+  std::memset(record.Address, 'A', sizeof record.Address);
+  Import();
+  EXPECT_EQ(std::string(127, 'N'), record.FullName);
+  EXPECT_EQ('A', record.Address[0]);
+  EXPECT_EQ('A', record.Address[sizeof record.Address - 1]);
+  EXPECT_TRUE(host.GuardIntact("LONG"));
+  EXPECT_EQ(std::string(kCategoryNameSize - 1, 'I'), (host.names[{3, 11}]));
+}
+
+TEST_F(SymbolImportTest, WithoutAConnectionTwoMessagesInTurn) {
+  delete g.m_pDatabase;
+  g.m_pDatabase = nullptr;
+  ExpectMessages({"You need to specify database.",
+                  "You need to specify database, table and symbol field first"},
+                 Import());
+  EXPECT_TRUE(host.calls.empty());
+  EXPECT_EQ(1, view.disabled);
+  EXPECT_EQ(std::vector<std::string>{"Retrieving all symbol done."}, view.statuses);
+}
+
+TEST_F(SymbolImportTest, ErrorInTheGroupsSkipsTheOtherCategories) {
+  ScopedChange renamed("Alter Table nvcategory_group Rename Column GroupName To GroupTitle",
+                       "Alter Table nvcategory_group Rename Column GroupTitle To GroupName");
+  ExpectMessages({"#-1:Retrieve all symbol returned following exception."}, Import());
+  // No resets, no markets, no sectors; the symbols still come.
+  std::vector<std::string> expected = {"add AAAA",   "add BBBB",     "add COMPOSITE",
+                                       "add IDXLOW", "add REGIONAL", "add UPPER"};
+  EXPECT_EQ(expected, host.calls);
+  EXPECT_EQ("Retrieving all symbol done.", view.statuses.back());
+}
+
+// The driver converts any value to a float without complaint, so a missing
+// column is how the symbol step fails: at the first security's name, after
+// the host has added it.
+TEST_F(SymbolImportTest, ErrorInTheSymbolsKeepsThoseAlreadyAdded) {
+  ScopedChange renamed("Alter Table nvquotes_235 Rename Column CodeName To FullName",
+                       "Alter Table nvquotes_235 Rename Column FullName To CodeName");
+  ExpectMessages({"#-1:Retrieve all symbol returned following exception."}, Import());
+  EXPECT_EQ(std::vector<std::string>{"AAAA"}, host.addOrder);
+  EXPECT_EQ("Undefined", (host.names[{0, 0}]));  // the categories were done
+  EXPECT_EQ(std::vector<std::string>{"Retrieving all symbol done."}, view.statuses);
+}
+
+TEST_F(SymbolImportTest, AHostThatYieldsNoRecordIsSkipped) {
+  host.refuseRecords = true;
+  ExpectMessages({}, Import());
+  EXPECT_EQ(6, std::count_if(host.calls.begin(), host.calls.end(),
+                             [](const std::string& c) { return c.rfind("add ", 0) == 0; }));
+  EXPECT_EQ(std::vector<std::string>{"Retrieving all symbol done."}, view.statuses);
+}
+
+TEST_F(SymbolImportTest, ImportingTwiceGivesTheSameDirectory) {
+  Import();
+  std::vector<std::string> first;
+  for (const auto& [ticker, held] : host.stocks)
+    first.push_back(ticker + std::string(reinterpret_cast<const char*>(&held->record),
+                                         sizeof held->record));
+  const auto names = host.names;
+  const auto sectors = host.sectorOf;
+  RecordingView again;
+  RetrieveAllSymbols(g, host.site(), again);
+  std::vector<std::string> second;
+  for (const auto& [ticker, held] : host.stocks)
+    second.push_back(ticker + std::string(reinterpret_cast<const char*>(&held->record),
+                                          sizeof held->record));
+  EXPECT_EQ(first, second);
+  EXPECT_EQ(names, host.names);
+  EXPECT_EQ(sectors, host.sectorOf);
+  EXPECT_EQ(view.statuses, again.statuses);
+}
+
+}  // namespace
