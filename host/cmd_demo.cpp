@@ -42,7 +42,7 @@ int Demo(HostSession& session, const HostOptions& options, const std::vector<std
   session.Pump(12000);
   std::printf("streaming updates posted to the host: %d\n", session.streamingUpdates);
   for (const char* ticker : {"BBCA", "TLKM", "ASII", "BBRI", "UNVR"})
-    PrintRecord(session.api.GetRecentInfo(ticker), false);
+    PrintRecord(session.api.GetRecentInfo(ticker));
 
   std::printf("\n== The status-area menu: the user disconnects, then connects again\n");
   session.showStatusChanges = true;

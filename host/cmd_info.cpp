@@ -23,13 +23,20 @@ void PrintInfo(HostSession& session, bool json) {
   int daily = session.api.SetTimeBase(86400);
   int minute = session.api.SetTimeBase(60);
   if (json) {
-    std::printf(
-        "{\"name\":\"%s\",\"vendor\":\"%s\",\"type\":%d,\"version\":%d,\"id\":\"%s\","
-        "\"certificate\":%d,\"minHostVersion\":%d,\"symbolLimit\":%d,"
-        "\"timeBase86400\":%d,\"timeBase60\":%d,\"extraType\":%d,\"extraValue\":%g}\n",
-        info.szName, info.szVendor, info.nType, info.nVersion, IdCode(info.nIDCode).c_str(),
-        info.nCertificate, info.nMinAmiVersion, limit, daily, minute, extra.type,
-        static_cast<double>(extra.val));
+    nlohmann::ordered_json out;
+    out["name"] = info.szName;
+    out["vendor"] = info.szVendor;
+    out["type"] = info.nType;
+    out["version"] = info.nVersion;
+    out["id"] = IdCode(info.nIDCode);
+    out["certificate"] = info.nCertificate;
+    out["minHostVersion"] = info.nMinAmiVersion;
+    out["symbolLimit"] = limit;
+    out["timeBase86400"] = daily;
+    out["timeBase60"] = minute;
+    out["extraType"] = extra.type;
+    out["extraValue"] = extra.val;
+    std::printf("%s\n", JsonText(out).c_str());
     return;
   }
   std::printf("Plug-in:          %s\n", info.szName);
@@ -46,18 +53,7 @@ void PrintInfo(HostSession& session, bool json) {
               FormatVolume(static_cast<double>(extra.val)).c_str());
 }
 
-void PrintRecord(const RecentInfo* r, bool json) {
-  if (json) {
-    std::printf(
-        "{\"name\":\"%s\",\"status\":%d,\"validFields\":%d,\"open\":%g,\"high\":%g,"
-        "\"low\":%g,\"last\":%g,\"change\":%g,\"bid\":%g,\"ask\":%g,\"stampDate\":%d,"
-        "\"stampTime\":%d,\"moveDate\":%d,\"moveTime\":%d}\n",
-        r->Name, r->Status, r->ValidFields, static_cast<double>(r->Open),
-        static_cast<double>(r->High), static_cast<double>(r->Low), static_cast<double>(r->Last),
-        static_cast<double>(r->Change), static_cast<double>(r->Bid), static_cast<double>(r->Ask),
-        r->StampDate, r->StampTime, r->MoveDate, r->MoveTime);
-    return;
-  }
+void PrintRecord(const RecentInfo* r) {
   std::printf("%-10s status %2d fields %5d  O %9.2f H %9.2f L %9.2f Last %9.2f Chg %8.2f "
               "Bid %9.2f Ask %9.2f  stamp %s  moved %s\n",
               r->Name, r->Status, r->ValidFields, static_cast<double>(r->Open),

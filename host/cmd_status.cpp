@@ -6,27 +6,21 @@
 
 #include "host/commands.h"
 #include "host/host_session.h"
+#include "host/quote_window.h"
 #include "host/report.h"
 
 std::string StatusText(HostSession& session, bool json) {
   const PluginStatus status = session.Status();
+  if (json) return JsonText(StatusJson(status)) + "\n";
   std::string longText;
   for (const char* p = status.szLongMessage; *p != '\0'; ++p) {
     if (*p == '\n')
-      longText += json ? "\\n" : "\n               ";
-    else if (json && (*p == '"' || *p == '\\'))
-      longText += std::string("\\") + *p;
+      longText += "\n               ";
     else
       longText += *p;
   }
   const unsigned colour = status.clrStatusColor;
   char head[160];
-  if (json) {
-    std::snprintf(head, sizeof head, "{\"short\":\"%s\",\"code\":%d,\"colour\":\"#%02X%02X%02X\",",
-                  status.szShortMessage, status.nStatusCode, colour & 0xFF, (colour >> 8) & 0xFF,
-                  (colour >> 16) & 0xFF);
-    return head + ("\"long\":\"" + longText + "\"}\n");
-  }
   std::snprintf(head, sizeof head, "Status:        %s (colour #%02X%02X%02X, code 0x%08X)\n",
                 status.szShortMessage, colour & 0xFF, (colour >> 8) & 0xFF,
                 (colour >> 16) & 0xFF, static_cast<unsigned>(status.nStatusCode));

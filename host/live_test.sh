@@ -90,6 +90,15 @@ odd=$'Q"T\\\tX\xe9'
 r=$(json_check 'updates[0]["quotes"][0]["ticker"] == "Q\"T\\\tX\ufffd"' "$WORK/odd.json")
 expect "  ... a ticker with a quote, a backslash, a tab and a stray byte gives valid JSON" "True" "$r"
 
+# A user name from the server with a quote, a tab and a letter beyond ASCII:
+# the status field as JSON stays valid and keeps what it can.
+user=$(superuser "SELECT UserName FROM db_amiplugin.NVSession WHERE ClientID='$CLIENT_ID'")
+"$ADMIN" session "$CLIENT_ID" --user $'Ani "Q"\tR\xc3\xa9' >/dev/null
+"$HOST" --json status >"$WORK/status.json" 2>>"$LOG"
+"$ADMIN" session "$CLIENT_ID" --user "$user" >/dev/null
+r=$(json_check '"User = Ani \"Q\"\tR" in updates[0]["long"]' "$WORK/status.json")
+expect "a user name with a quote, a tab and a letter beyond ASCII gives valid JSON" "True" "$r"
+
 # Under Wine: one display for each Wine session (without one the Wine
 # desktop runs no timer), the settings in the prefix's registry.
 if [ -n "${LIVE_LINUX_ONLY:-}" ]; then

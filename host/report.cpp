@@ -66,3 +66,7 @@ std::string FormatBarTime(uint64_t stamp) {
   if (IsEodMarker(stamp)) return date;
   return date + " " + FormatTime(t.hour * 10000 + t.minute * 100 + t.second);
 }
+
+std::string JsonText(const nlohmann::ordered_json& value) {
+  return value.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+}

@@ -4,6 +4,7 @@
 #ifndef VELMORA_HOST_REPORT_H_
 #define VELMORA_HOST_REPORT_H_
 
+#include <nlohmann/json.hpp>
 #include <string>
 
 #include "src/host/host_records.h"
@@ -11,11 +12,16 @@
 class HostSession;
 
 void PrintInfo(HostSession& session, bool json);
-void PrintRecord(const RecentInfo* record, bool json);
+void PrintRecord(const RecentInfo* record);
 // The status field as the host's status area gets it: short text, colour,
 // code and long text.
 std::string StatusText(HostSession& session, bool json);
 void PrintStatus(HostSession& session, bool json);
+
+// A value as one line of JSON for scripts. Texts from the plug-in or the
+// server are 8-bit: a byte that is not UTF-8 becomes U+FFFD, so the line is
+// always valid JSON.
+std::string JsonText(const nlohmann::ordered_json& value);
 
 // A price: two decimals, up to four when it has them, no exponent
 // ("31350.00", "0.125", "2729.5784"); "-" for a value that is not a number.
