@@ -15,6 +15,7 @@
 #include "db/connection.h"
 #include "db/database.h"
 #include "db/quoting.h"
+#include "db/statements.h"
 #include "lifecycle/market_poll.h"
 #include "platform/odbc.h"
 #include "plugin/global.h"

@@ -2,10 +2,10 @@
 
 #include <cstdio>
 
-#include "src/bars/bar_query.h"
 #include "src/db/database.h"
 #include "src/db/server_config.h"
 #include "src/db/settings.h"
+#include "src/db/statements.h"
 #include "src/platform/window.h"
 #include "src/plugin/global.h"
 

@@ -3,9 +3,9 @@
 #include <cmath>
 #include <new>
 
-#include "bars/bar_query.h"
 #include "bars/bar_time.h"
 #include "db/database.h"
+#include "db/statements.h"
 #include "platform/odbc.h"
 #include "platform/platform.h"
 #include "plugin/global.h"

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "db/database.h"
+#include "db/statements.h"
 #include "plugin/global.h"
 
 namespace {
@@ -36,10 +37,8 @@ std::string DateText(const DBTimestamp& date) {
 }
 
 void LoadServerConfig(CGlobal& g) {
-  char sql[64];
-  std::snprintf(sql, sizeof sql, "%s * %s NVConfig", g.m_szSelect, g.m_szFrom);
   CSRecordset rs(g.m_pDatabase);
-  if (!rs.Open(CSRecordset::forwardOnly, sql, 0)) return;
+  if (!rs.Open(CSRecordset::forwardOnly, ServerConfigStatement(g), 0)) return;
   while (!rs.IsEOF()) {
     ReadDate(rs, "Backfill_EOD", g.m_nBackfillEod, g.m_strBackfillEod);
     ReadDate(rs, "Backfill_Intraday", g.m_nBackfillIntraday, g.m_strBackfillIntraday);

@@ -3,61 +3,29 @@
 #include <cstdio>
 #include <vector>
 
-#include "bars/bar_query.h"
 #include "db/database.h"
-#include "db/format.h"
 #include "db/server_config.h"
 #include "db/settings.h"
+#include "db/statements.h"
 #include "platform/platform.h"
 #include "plugin/global.h"
 
 namespace {
 
-// "Call" and its separator, then the procedure's template.
-std::string CallTemplate(const CGlobal& g, const std::string& procedure) {
-  return std::string(g.m_szCall) + AssembleName(g, " ") + procedure;
-}
-
-void Register(CGlobal& g) {
-  g.m_pDatabase->ExecuteSQL(FormatText(CallTemplate(g, g.m_strSessionProc).c_str(),
-                                   CallText(g.m_strClientId).c_str(),
-                                   CallText(g.m_strEmail).c_str(),
-                                   CallText(g.m_strVersion).c_str(),
-                                   CallText(g.m_strPlatformBits).c_str(), g.m_nSessionSeq));
-}
+void Register(CGlobal& g) { g.m_pDatabase->ExecuteSQL(RegisterCall(g)); }
 
 void Log(CGlobal& g, const std::string& message) {
-  g.m_pDatabase->ExecuteSQL(FormatText(CallTemplate(g, g.m_strLogProc).c_str(),
-                                   CallText(g.m_strClientId).c_str(),
-                                   CallText(g.m_strEmail).c_str(), CallText(message).c_str()));
+  g.m_pDatabase->ExecuteSQL(LogCall(g, message));
 }
 
 }  // namespace
-
-std::string CallText(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    if (c == '\'' || c == '\\') out += c;
-    out += c;
-  }
-  return out;
-}
 
 int IsUserLoginOk(CGlobal& g) {
   int result = 0;
   platform::WaitCursor wait;
   try {
-    const std::string columns = AssembleName(
-        g, "LastConnID,CurrConnID,Permit,ColCloseBidAsk,ColBid,ColAsk," + g.m_strUserNameKey +
-               "," + g.m_strEmailColumn + ",IntradayStart");
-    const std::string format = std::string(g.m_szSelect) + " " + columns + " " + g.m_szFrom +
-                               " " + g.m_strNameShared + AssembleName(g, ".") +
-                               g.m_strSessionTable + " " + g.m_szWhere + " " +
-                               AssembleName(g, "ClientID='%s' And LENGTH('%s')>0");
-    const std::string id = CallText(g.m_strClientId);
     CSRecordset rs(g.m_pDatabase);
-    if (rs.Open(CSRecordset::forwardOnly, FormatText(format.c_str(), id.c_str(), id.c_str()), 0)) {
+    if (rs.Open(CSRecordset::forwardOnly, SessionStatement(g), 0)) {
       while (!rs.IsEOF()) {
         int last = ReadWholeNumber(rs, "LastConnID");
         g.m_nLastConnId = last != g.m_nCurrConnId ? last : 0;
@@ -108,9 +76,7 @@ void DisconnectSession(CGlobal& g) {
   if (g.m_pDatabase == nullptr) return;
   try {
     if (g.m_pDatabase->IsOpen())
-      g.m_pDatabase->ExecuteSQL(FormatText("%s Plugin223_Disconnect('%s','%s',%d)", g.m_szCall,
-                                       CallText(g.m_strClientId).c_str(),
-                                       CallText(g.m_strEmail).c_str(), g.m_nSessionStatus));
+      g.m_pDatabase->ExecuteSQL(DisconnectCall(g));
     g.m_pDatabase->Close();
   } catch (const CDBException&) {
   }

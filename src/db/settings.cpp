@@ -2,12 +2,11 @@
 
 #include <cstdlib>
 
-#include "bars/bar_query.h"
 #include "db/connection.h"
 #include "db/quoting.h"
+#include "db/statements.h"
 #include "platform/registry.h"
 #include "plugin/global.h"
-#include "realtime/realtime_refresh.h"
 
 const char kSettingsKey[] = "Software\\ZUZ\\Velmora\\Velmora";
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "db/session.h"
+#include "db/statements.h"
 #include "lifecycle/conn_state.h"
 #include "platform/posix/window_system.h"
 #include "plugin/app.h"

@@ -11,6 +11,7 @@
 
 #include "db/database.h"
 #include "db/session.h"
+#include "db/statements.h"
 #include "lifecycle/conn_state.h"
 #include "lifecycle/lifecycle.h"
 #include "platform/posix/window_system.h"

@@ -4,8 +4,8 @@
 #include <cstdio>
 
 #include "db/database.h"
-#include "db/format.h"
 #include "db/quoting.h"
+#include "db/statements.h"
 #include "plugin/global.h"
 #include "realtime/realtime_table.h"
 
@@ -84,33 +84,6 @@ void ApplyRow(CSRecordset& rs, const std::array<short, kColumnCount>& index, std
 }
 
 }  // namespace
-
-void GetRealtimeColumns(std::vector<std::string>& columns) {
-  columns.assign({"Code", "LastUpdate", "Open", "High", "Low", "Last", "AvgPrice", "Chg",
-                  "BLot", "BidPrice", "OfferPrice", "SLot", "TVol", "TVal", "H52W", "L52W",
-                  "EPS", "Dividend", "DivYield"});
-}
-
-void BuildRealtimeColumnList(CGlobal& g) {
-  std::vector<std::string> columns;
-  GetRealtimeColumns(columns);
-  std::string list;
-  for (const std::string& name : columns) {
-    if (name.empty()) continue;
-    if (!list.empty()) list += ",";
-    list += QuoteName(g, name);
-  }
-  g.m_strRealtimeColumns = list;
-}
-
-std::string BuildRealtimeQuery(const CGlobal& g, const std::string& symbols) {
-  // Every listed code's snapshot row, one statement for the whole table.
-  std::string format = std::string(g.m_szSelect) + AssembleName(g, " %s ") + g.m_szFrom +
-                       " " + AssembleName(g, g.m_strNameShared + ".NVRealtime") + " " +
-                       g.m_szWhere + " " + AssembleName(g, "Code In (%s)") + " " +
-                       g.m_szOrderBy + " " + AssembleName(g, "Code");
-  return FormatText(format.c_str(), g.m_strRealtimeColumns.c_str(), symbols.c_str());
-}
 
 int GetRealtimeQuote(CGlobal& g) {
   CRealtimeTable* table = RealtimeTable;

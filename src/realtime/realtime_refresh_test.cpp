@@ -11,6 +11,7 @@
 
 #include "db/connection.h"
 #include "db/database.h"
+#include "db/statements.h"
 #include "plugin/global.h"
 #include "realtime/realtime_table.h"
 #include "testing/test_server.h"

@@ -2,9 +2,9 @@
 
 #include <memory>
 
-#include "bars/bar_query.h"
 #include "db/connection.h"
 #include "db/database.h"
+#include "db/statements.h"
 #include "testing/test_server.h"
 
 namespace bar_test {

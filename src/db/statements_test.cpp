@@ -1,4 +1,4 @@
-#include "bars/bar_query.h"
+#include "db/statements.h"
 
 #include <gtest/gtest.h>
 
