@@ -5,6 +5,7 @@
 
 #include "bars/bar_time.h"
 #include "db/database.h"
+#include "db/format.h"
 #include "db/statements.h"
 #include "platform/odbc.h"
 #include "platform/platform.h"
@@ -13,17 +14,6 @@
 namespace {
 
 constexpr unsigned long kBarBlockRows = 1024;
-
-bool EqualsNoCase(const std::string& a, const char* b) {
-  size_t i = 0;
-  for (; i < a.size() && b[i] != '\0'; ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return i == a.size() && b[i] == '\0';
-}
 
 // The adjusted-close scaling. Every row with an adjusted close rescales all
 // fetched bars and, when the host's last bar allows it, the held bars before
@@ -39,7 +29,7 @@ bool EqualsNoCase(const std::string& a, const char* b) {
 class Adjuster {
  public:
   Adjuster(const CGlobal& g, Quotation* held, int lastValid)
-      : m_scaleOpenInterest(EqualsNoCase(g.m_strColCloseBidAsk, "AvgPrice")),
+      : m_scaleOpenInterest(EqualIgnoringCase(g.m_strColCloseBidAsk, "AvgPrice")),
         m_held(held),
         m_lastValid(lastValid) {}
 

@@ -5,6 +5,7 @@
 
 #include "db/database.h"
 #include "db/quoting.h"
+#include "db/server_config.h"
 #include "db/statements.h"
 #include "plugin/global.h"
 #include "realtime/realtime_table.h"
@@ -65,7 +66,7 @@ void ApplyRow(CSRecordset& rs, const std::array<short, kColumnCount>& index, std
       rs.GetFieldValue(index[position], value, SQL_C_TIMESTAMP_TYPE);
       if (value.IsNull()) continue;
       const DBTimestamp& t = value.m_date;
-      record.StampDate = (t.year * 100 + t.month) * 100 + t.day;
+      record.StampDate = DateNumber(t);
       record.StampTime = (t.hour * 100 + t.minute) * 100 + t.second;
       continue;
     }

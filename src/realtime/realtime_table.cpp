@@ -4,22 +4,9 @@
 #include <cstring>
 #include <new>
 
+#include "db/format.h"
+
 CRealtimeTable* RealtimeTable = nullptr;
-
-namespace {
-
-bool EqualIgnoringCase(const char* a, const char* b) {
-  for (;; ++a, ++b) {
-    unsigned char x = static_cast<unsigned char>(*a);
-    unsigned char y = static_cast<unsigned char>(*b);
-    if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
-    if (x != y) return false;
-    if (x == 0) return true;
-  }
-}
-
-}  // namespace
 
 CRealtimeTable* CRealtimeTable::Create() {
   // Both the table object and its block live until the process ends.
