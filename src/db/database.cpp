@@ -374,33 +374,13 @@ void CSRecordset::GetFieldValue(short index, CDBVariant& value, short cType) {
   if (cType == SQL_C_TIMESTAMP_TYPE && IsTextType(m_columnTypes[index])) {
     // A date-time the server sends as text is converted here, not by the
     // driver (see db/timestamp_text.h).
-    char buffer[64];
-    rc = SQLGetData(stmt, static_cast<SQLUSMALLINT>(index + 1), SQL_C_CHAR, buffer,
-                    sizeof buffer, &indicator);
-    if (!SQL_SUCCEEDED(rc)) ThrowDBException(rc);
-    if (indicator == SQL_NULL_DATA) {
+    bool isNull = false;
+    ReadTextPieces(index, m_text, &isNull);
+    if (isNull) {
       value.m_dwType = CDBVariant::DBVT_NULL;
       return;
     }
-    TimestampText read;
-    if (indicator >= 0 && indicator < static_cast<SQLLEN>(sizeof buffer)) {
-      read = ParseTimestampText(buffer, static_cast<size_t>(indicator), value.m_date);
-    } else {
-      // Longer than any date-time: the rest comes in pieces.
-      std::string text(buffer, sizeof buffer - 1);
-      for (;;) {
-        rc = SQLGetData(stmt, static_cast<SQLUSMALLINT>(index + 1), SQL_C_CHAR, buffer,
-                        sizeof buffer, &indicator);
-        if (rc == SQL_NO_DATA) break;
-        if (!SQL_SUCCEEDED(rc)) ThrowDBException(rc);
-        const bool more = rc == SQL_SUCCESS_WITH_INFO &&
-                          (indicator == SQL_NO_TOTAL ||
-                           indicator >= static_cast<SQLLEN>(sizeof buffer));
-        text.append(buffer, more ? sizeof buffer - 1 : std::strlen(buffer));
-        if (!more) break;
-      }
-      read = ParseTimestampText(text.data(), text.size(), value.m_date);
-    }
+    const TimestampText read = ParseTimestampText(m_text.data(), m_text.size(), value.m_date);
     if (read == TimestampText::kInvalid)
       throw CDBException(SQL_ERROR, "Datetime field overflow");
     value.m_dwType = read == TimestampText::kNull ? CDBVariant::DBVT_NULL : CDBVariant::DBVT_DATE;
@@ -451,6 +431,11 @@ void CSRecordset::GetFieldValue(short index, std::string& value, bool* isNull) {
     value.assign(data, strnlen(data, static_cast<size_t>(indicator)));
     return;
   }
+  ReadTextPieces(index, value, isNull);
+}
+
+void CSRecordset::ReadTextPieces(short index, std::string& value, bool* isNull) {
+  value.clear();
   SQLHSTMT stmt = static_cast<SQLHSTMT>(m_hstmt);
   char buffer[512];
   for (;;) {

@@ -158,6 +158,9 @@ class CSRecordset {
 
  private:
   void Fetch();
+  // The text of a column of the current row, read from the driver piece by
+  // piece; *isNull (when given) says whether it was NULL.
+  void ReadTextPieces(short index, std::string& value, bool* isNull);
   void BindBlock();
   void CheckRead(short index) const;
   void GetBlockValue(short index, CDBVariant& value, short cType) const;
@@ -166,6 +169,7 @@ class CSRecordset {
   std::unique_ptr<RowBlock> m_block;
   std::vector<std::string> m_columnNames;
   std::vector<short> m_columnTypes;  // the SQL type the driver describes
+  std::string m_text;  // a date-time's text, read before it is converted
   bool m_bEOF = true;
   bool m_bBOF = true;
 };
