@@ -22,6 +22,24 @@ std::string Show(int kind, const DBTimestamp& t) {
          std::to_string(t.second) + "." + std::to_string(t.fraction);
 }
 
+// The driver's reading of the row: one SQLGetData for a timestamp per column.
+void DriverReading(CDatabase& db, std::string sql, size_t columns,
+                   std::vector<std::string>& expected) {
+  SQLHSTMT stmt = SQL_NULL_HSTMT;
+  ASSERT_TRUE(SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, static_cast<SQLHDBC>(db.m_hdbc), &stmt)));
+  ASSERT_TRUE(SQL_SUCCEEDED(SQLExecDirect(stmt, reinterpret_cast<SQLCHAR*>(sql.data()), SQL_NTS)));
+  ASSERT_TRUE(SQL_SUCCEEDED(SQLFetch(stmt)));
+  for (size_t i = 0; i < columns; ++i) {
+    SQL_TIMESTAMP_STRUCT ts{};
+    SQLLEN indicator = 0;
+    SQLRETURN rc = SQLGetData(stmt, static_cast<SQLUSMALLINT>(i + 1), SQL_C_TYPE_TIMESTAMP, &ts,
+                              sizeof ts, &indicator);
+    DBTimestamp t{ts.year, ts.month, ts.day, ts.hour, ts.minute, ts.second, ts.fraction};
+    expected.push_back(Show(!SQL_SUCCEEDED(rc) ? 2 : indicator == SQL_NULL_DATA ? 0 : 1, t));
+  }
+  SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+}
+
 TEST(TimestampText, ReadsEveryTextAsTheDriverDoes) {
   ASSERT_TRUE(testing_server::Configured()) << "source scripts/dbserver env first";
   const std::vector<std::string> values = {
@@ -47,23 +65,8 @@ TEST(TimestampText, ReadsEveryTextAsTheDriverDoes) {
     sql += (i ? "," : "") + values[i] + " AS c" + std::to_string(i);
 
   auto db = testing_server::Admin();
-  // The driver's reading: one SQLGetData for a timestamp per column.
   std::vector<std::string> expected;
-  {
-    SQLHSTMT stmt = SQL_NULL_HSTMT;
-    ASSERT_TRUE(SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, static_cast<SQLHDBC>(db->m_hdbc), &stmt)));
-    ASSERT_TRUE(SQL_SUCCEEDED(SQLExecDirect(stmt, reinterpret_cast<SQLCHAR*>(sql.data()), SQL_NTS)));
-    ASSERT_TRUE(SQL_SUCCEEDED(SQLFetch(stmt)));
-    for (size_t i = 0; i < values.size(); ++i) {
-      SQL_TIMESTAMP_STRUCT ts{};
-      SQLLEN indicator = 0;
-      SQLRETURN rc = SQLGetData(stmt, static_cast<SQLUSMALLINT>(i + 1), SQL_C_TYPE_TIMESTAMP, &ts,
-                                sizeof ts, &indicator);
-      DBTimestamp t{ts.year, ts.month, ts.day, ts.hour, ts.minute, ts.second, ts.fraction};
-      expected.push_back(Show(!SQL_SUCCEEDED(rc) ? 2 : indicator == SQL_NULL_DATA ? 0 : 1, t));
-    }
-    SQLFreeHandle(SQL_HANDLE_STMT, stmt);
-  }
+  ASSERT_NO_FATAL_FAILURE(DriverReading(*db, sql, values.size(), expected));
 
   CSRecordset rs(db.get());
   ASSERT_TRUE(rs.Open(CSRecordset::forwardOnly, sql, 0));
@@ -101,21 +104,7 @@ TEST(TimestampText, BlocksReadTextsAsTheDriverDoes) {
 
   auto db = testing_server::Admin();
   std::vector<std::string> expected;
-  {
-    SQLHSTMT stmt = SQL_NULL_HSTMT;
-    ASSERT_TRUE(SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, static_cast<SQLHDBC>(db->m_hdbc), &stmt)));
-    ASSERT_TRUE(SQL_SUCCEEDED(SQLExecDirect(stmt, reinterpret_cast<SQLCHAR*>(sql.data()), SQL_NTS)));
-    ASSERT_TRUE(SQL_SUCCEEDED(SQLFetch(stmt)));
-    for (size_t i = 0; i < values.size(); ++i) {
-      SQL_TIMESTAMP_STRUCT ts{};
-      SQLLEN indicator = 0;
-      SQLRETURN rc = SQLGetData(stmt, static_cast<SQLUSMALLINT>(i + 1), SQL_C_TYPE_TIMESTAMP, &ts,
-                                sizeof ts, &indicator);
-      DBTimestamp t{ts.year, ts.month, ts.day, ts.hour, ts.minute, ts.second, ts.fraction};
-      expected.push_back(Show(!SQL_SUCCEEDED(rc) ? 2 : indicator == SQL_NULL_DATA ? 0 : 1, t));
-    }
-    SQLFreeHandle(SQL_HANDLE_STMT, stmt);
-  }
+  ASSERT_NO_FATAL_FAILURE(DriverReading(*db, sql, values.size(), expected));
 
   CSRecordset rs(db.get());
   rs.SetRowsetSize(8);
