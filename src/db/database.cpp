@@ -357,7 +357,7 @@ void CSRecordset::GetBlockValue(short index, CDBVariant& value, short cType) con
   if (Truncated(indicator, column.width)) ThrowTruncated();
   char* end = nullptr;
   const double number = std::strtod(data, &end);
-  if (end == data) throw CDBException(SQL_ERROR, "Invalid character value for cast specification");
+  if (end == data) throw CDBException(SQL_ERROR, "Invalid character value: the text is not a number");
   value.m_fltVal = static_cast<float>(number);
   value.m_dwType = CDBVariant::DBVT_SINGLE;
 }

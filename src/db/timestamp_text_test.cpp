@@ -22,6 +22,14 @@ std::string Show(int kind, const DBTimestamp& t) {
          std::to_string(t.second) + "." + std::to_string(t.fraction);
 }
 
+// One row whose columns c0, c1, … are the given expressions.
+std::string SelectRow(const std::vector<std::string>& values) {
+  std::string sql = "SELECT ";
+  for (size_t i = 0; i < values.size(); ++i)
+    sql += (i ? "," : "") + values[i] + " AS c" + std::to_string(i);
+  return sql;
+}
+
 // The driver's reading of the row: one SQLGetData for a timestamp per column.
 void DriverReading(CDatabase& db, std::string sql, size_t columns,
                    std::vector<std::string>& expected) {
@@ -60,9 +68,7 @@ TEST(TimestampText, ReadsEveryTextAsTheDriverDoes) {
       "CONCAT('2024-03-05 10:15:07', REPEAT(' ', 100))", "CONCAT(REPEAT(' ', 100), '2024-03-05')",
       // Typed columns stay with the driver.
       "CAST('2024-03-05 10:15:07' AS DATETIME)", "DATE '2024-03-05'"};
-  std::string sql = "SELECT ";
-  for (size_t i = 0; i < values.size(); ++i)
-    sql += (i ? "," : "") + values[i] + " AS c" + std::to_string(i);
+  const std::string sql = SelectRow(values);
 
   auto db = testing_server::Admin();
   std::vector<std::string> expected;
@@ -98,9 +104,7 @@ TEST(TimestampText, BlocksReadTextsAsTheDriverDoes) {
       "'24-03-05 10:00:00'", "'0000-00-00 00:00:00'", "'junk'", "NULL", "'2024-03-05 10:15'",
       "CONCAT('2024-03-05 10:15:07', REPEAT(' ', 300))", "CONCAT(REPEAT(' ', 300), '2024-03-05')",
       "CAST('2024-03-05 10:15:07' AS DATETIME)", "DATE '2024-03-05'"};
-  std::string sql = "SELECT ";
-  for (size_t i = 0; i < values.size(); ++i)
-    sql += (i ? "," : "") + values[i] + " AS c" + std::to_string(i);
+  const std::string sql = SelectRow(values);
 
   auto db = testing_server::Admin();
   std::vector<std::string> expected;
