@@ -7,7 +7,6 @@
 #include "host/commands.h"
 #include "host/host_session.h"
 #include "host/report.h"
-#include "src/platform/window.h"
 
 namespace {
 

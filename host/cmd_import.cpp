@@ -13,7 +13,6 @@
 #include "host/config_dialog.h"
 #include "host/host_directory.h"
 #include "host/host_session.h"
-#include "src/platform/platform.h"
 
 #if defined(_WIN32)
 #include <io.h>

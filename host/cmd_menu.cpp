@@ -6,13 +6,13 @@
 
 #include "host/commands.h"
 #include "host/host_session.h"
-#include "src/platform/window.h"
+#include "src/winsys/host_api.h"
 #include "src/ui/resource.h"
 
 namespace {
 
 int ClickStatusArea(HostSession& session, int choice, const char* choiceName) {
-  platform::ScriptMenuChoice(choice);
+  winsys::ScriptMenuChoice(choice);
   PluginNotification note{};
   note.nStructSize = sizeof note;
   note.nReason = REASON_STATUS_RMBCLICK;
@@ -22,7 +22,7 @@ int ClickStatusArea(HostSession& session, int choice, const char* choiceName) {
   session.api.Notify(&note);
   session.NoteBlock(MillisecondsSince(start), std::string("Notify (menu: ") + choiceName + ")");
 
-  const platform::MenuOffer offer = platform::LastMenuOffer();
+  const winsys::MenuOffer offer = winsys::LastMenuOffer();
   if (!offer.shown) {
     std::printf("menu: not shown\n");
     return 1;

@@ -15,7 +15,6 @@
 #include "host/commands.h"
 #include "host/host_session.h"
 #include "host/quote_window.h"
-#include "src/platform/window.h"
 
 #if defined(_WIN32)
 #include <io.h>

@@ -6,7 +6,7 @@
 
 #include "host/report.h"
 #include "src/lifecycle/lifecycle.h"
-#include "src/platform/window.h"
+#include "src/winsys/host_api.h"
 
 long long SteadyNs() {
   return std::chrono::duration_cast<std::chrono::nanoseconds>(
@@ -30,7 +30,7 @@ bool HostSession::Start(const std::string& pluginPath, std::string* error) {
   api.Init();
   directory.Attach(&site);
   api.SetSiteInterface(&site);
-  mainWindow = platform::CreateHostWindow();
+  mainWindow = winsys::CreateHostWindow();
   return true;
 }
 
@@ -62,7 +62,7 @@ void HostSession::Stop() {
   }
   api.Release();
   api.Unload();
-  platform::DestroyHostWindow(mainWindow);
+  winsys::DestroyHostWindow(mainWindow);
   mainWindow = nullptr;
   m_started = false;
 }
@@ -92,7 +92,7 @@ void HostSession::ShowStatusIfChanged() {
 
 void HostSession::StopPump() {
   m_stopped = true;
-  platform::StopPumping();
+  winsys::StopPumping();
 }
 
 void HostSession::Pump(unsigned milliseconds) {
@@ -103,11 +103,11 @@ void HostSession::Pump(unsigned milliseconds) {
     const unsigned slice = std::min(milliseconds - done, 1000u);
     const long long start = SteadyNs();
     m_stopped = false;
-    NoteBlock(platform::PumpMessages(slice,
+    NoteBlock(winsys::PumpMessages(slice,
                                      [](unsigned message, uintptr_t wParam) {
                                        HostSession* session = g_pumping;
                                        if (session == nullptr) return;
-                                       if (message == platform::kTimerMessage) {
+                                       if (message == winsys::kTimerMessage) {
                                          ++session->timerTicks;
                                          session->lastTimer = wParam;
                                        } else if (message == WM_STREAMING_UPDATE) {

@@ -53,7 +53,7 @@ class HostSession {
   int timerTicks = 0;
   uintptr_t lastTimer = 0;
   // Called when the loop takes a streaming-update message, after it has
-  // been counted; it may end the loop early with platform::StopPumping.
+  // been counted; it may end the loop early with winsys::StopPumping.
   std::function<void()> onStreamingUpdate;
 
  private:

@@ -1,12 +1,12 @@
 #include "host/plugin_api.h"
 
-#include "src/platform/platform.h"
+#include "src/winsys/host_api.h"
 
 namespace {
 
 template <typename F>
 bool Resolve(void* library, const char* name, F* slot, std::string* missing) {
-  *slot = reinterpret_cast<F>(platform::FindSymbol(library, name));
+  *slot = reinterpret_cast<F>(winsys::FindSymbol(library, name));
   if (*slot == nullptr) {
     if (!missing->empty()) *missing += ", ";
     *missing += name;
@@ -17,9 +17,9 @@ bool Resolve(void* library, const char* name, F* slot, std::string* missing) {
 }  // namespace
 
 bool PluginApi::Load(const std::string& path, std::string* error) {
-  library = platform::LoadLibraryAt(path);
+  library = winsys::LoadLibraryAt(path);
   if (library == nullptr) {
-    *error = "cannot load " + path + ": " + platform::LibraryError();
+    *error = "cannot load " + path + ": " + winsys::LibraryError();
     return false;
   }
   std::string missing;
@@ -45,14 +45,14 @@ bool PluginApi::Load(const std::string& path, std::string* error) {
 }
 
 void PluginApi::Unload() {
-  platform::FreeLibraryHandle(library);
+  winsys::FreeLibraryHandle(library);
   library = nullptr;
 }
 
 std::string DefaultPluginPath() {
 #if defined(_WIN32)
-  return platform::ExecutableDirectory() + (sizeof(void*) == 4 ? "velmora.dll" : "velmora64.dll");
+  return winsys::ExecutableDirectory() + (sizeof(void*) == 4 ? "velmora.dll" : "velmora64.dll");
 #else
-  return platform::ExecutableDirectory() + "libvelmora.so";
+  return winsys::ExecutableDirectory() + "libvelmora.so";
 #endif
 }

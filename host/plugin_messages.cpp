@@ -6,7 +6,7 @@
 #include "src/db/server_config.h"
 #include "src/db/settings.h"
 #include "src/db/statements.h"
-#include "src/platform/window.h"
+#include "src/winsys/host_api.h"
 #include "src/plugin/global.h"
 
 namespace {
@@ -20,7 +20,7 @@ void Record(const char* text) { Pending().emplace_back(text); }
 
 }  // namespace
 
-void RecordPluginMessages() { platform::ObserveMessageBoxes(Record); }
+void RecordPluginMessages() { winsys::ObserveMessageBoxes(Record); }
 
 std::vector<std::string> TakePluginMessages() {
   std::vector<std::string> taken;

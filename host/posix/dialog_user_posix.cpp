@@ -1,5 +1,5 @@
 #include "host/dialog_user.h"
-#include "src/platform/posix/dialog_system.h"
+#include "src/winsys/posix/dialog_system.h"
 
 namespace {
 

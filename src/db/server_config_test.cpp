@@ -9,7 +9,7 @@
 
 #include "db/connection.h"
 #include "db/database.h"
-#include "platform/platform.h"
+#include "winsys/host_api.h"
 #include "plugin/global.h"
 #include "testing/test_server.h"
 
@@ -89,7 +89,7 @@ TEST_F(ServerConfigTest, AnUnreadableConfigurationDiscardsTheConnection) {
   testing_server::AdminExec("Rename Table NVConfigAway To NVConfig");
   EXPECT_EQ(nullptr, g.m_pDatabase);
   EXPECT_EQ("#-1:Can't connect to server on '" + g.m_strServerAddress + "' !.",
-            platform::LastMessageBoxText());
+            winsys::LastMessageBoxText());
 }
 
 TEST_F(ServerConfigTest, NothingListeningFailsWithTheAddressInTheMessage) {
@@ -98,7 +98,7 @@ TEST_F(ServerConfigTest, NothingListeningFailsWithTheAddressInTheMessage) {
   BuildConnectString(g);
   OpenDatabase(g);
   EXPECT_EQ(nullptr, g.m_pDatabase);
-  EXPECT_EQ("#-1:Can't connect to server on '127.0.0.1' !.", platform::LastMessageBoxText());
+  EXPECT_EQ("#-1:Can't connect to server on '127.0.0.1' !.", winsys::LastMessageBoxText());
 
   g.m_strConnect.clear();  // an empty connection string does nothing at all
   OpenDatabase(g);
@@ -126,7 +126,7 @@ TEST_F(ServerConfigTest, AListenerThatNeverAnswersIsGivenUpWithinTheBound) {
   std::printf("open against a silent listener gave up after %.1f s\n", seconds);
   EXPECT_EQ(nullptr, g.m_pDatabase);
   EXPECT_LT(seconds, 20.0);
-  EXPECT_EQ(0u, platform::LastMessageBoxText().find("#-1:Can't connect to server on"));
+  EXPECT_EQ(0u, winsys::LastMessageBoxText().find("#-1:Can't connect to server on"));
 }
 #endif
 

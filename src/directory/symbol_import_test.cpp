@@ -13,7 +13,7 @@
 
 #include "db/connection.h"
 #include "db/database.h"
-#include "platform/platform.h"
+#include "winsys/host_api.h"
 #include "plugin/global.h"
 #include "testing/fake_info_site.h"
 #include "testing/test_server.h"
@@ -39,7 +39,7 @@ std::vector<std::string> MessagesDuring(const std::function<void()>& action) {
   // Only the last box's text can be had; the host's dialog test under Wine
   // reads every real box in turn.
   action();
-  if (!platform::LastMessageBoxText().empty()) shown.push_back(platform::LastMessageBoxText());
+  if (!winsys::LastMessageBoxText().empty()) shown.push_back(winsys::LastMessageBoxText());
 #else
   ::testing::internal::CaptureStderr();
   action();

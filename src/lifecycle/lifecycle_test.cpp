@@ -10,7 +10,8 @@
 #include "db/session.h"
 #include "db/statements.h"
 #include "lifecycle/conn_state.h"
-#include "platform/posix/window_system.h"
+#include "winsys/host_api.h"
+#include "winsys/posix/window_system.h"
 #include "plugin/app.h"
 #include "realtime/realtime_refresh.h"
 #include "realtime/realtime_table.h"
@@ -61,7 +62,7 @@ class LifecycleTest : public ClientFixture {
     WriteSession(r);
   }
   void Notify(int reason, int menuChoice = 0) {
-    platform::ScriptMenuChoice(menuChoice);
+    winsys::ScriptMenuChoice(menuChoice);
     PluginNotification note{};
     note.nReason = reason;
     note.hMainWnd = window;

@@ -14,7 +14,7 @@
 #include "db/statements.h"
 #include "lifecycle/conn_state.h"
 #include "lifecycle/lifecycle.h"
-#include "platform/posix/window_system.h"
+#include "winsys/posix/window_system.h"
 #include "plugin/app.h"
 #include "realtime/realtime_refresh.h"
 #include "realtime/realtime_table.h"

@@ -1,7 +1,7 @@
 // Modal dialogs from this library's dialog templates, and their controls.
 //
 // Windows: a real dialog from the template resource, through the dialog
-// manager. Linux: posix/dialog_system.h, a headless model with the same
+// manager. Linux: src/winsys/posix/dialog_system.h, a headless model with the same
 // controls and ids that the host plays the user of.
 #ifndef VELMORA_PLATFORM_DIALOG_H_
 #define VELMORA_PLATFORM_DIALOG_H_

@@ -2,7 +2,9 @@
 //
 // The plug-in's own code never includes <windows.h>; it calls these functions,
 // which win32/ implements with the real Win32 API and posix/ implements with a
-// small window-system library of our own (see posix/window_system.h).
+// small window-system library of our own (src/winsys/), the Linux stand-in
+// for the Windows window services. What the stand-in host and the tests take
+// from the window system beyond this is in src/winsys/host_api.h.
 #ifndef VELMORA_PLATFORM_PLATFORM_H_
 #define VELMORA_PLATFORM_PLATFORM_H_
 
@@ -24,8 +26,6 @@ const char* PlatformBits();
 // A modal message box owned by no window; style as Windows' MB_* bits
 // (0x30: exclamation icon, OK button). Returns the button chosen.
 int ShowMessageBox(const std::string& text, unsigned style);
-// The text of the last message box shown, for tests and the stand-in host.
-const std::string& LastMessageBoxText();
 
 // The wait cursor, shown for the life of the object.
 class WaitCursor {
@@ -38,16 +38,6 @@ class WaitCursor {
  private:
   void* m_previous;
 };
-
-// Loading a plug-in library by path, for the stand-in host and the tests.
-// Null on failure; LibraryError() then says why.
-void* LoadLibraryAt(const std::string& path);
-void* FindSymbol(void* library, const char* name);
-void FreeLibraryHandle(void* library);
-std::string LibraryError();
-
-// The folder of the running executable, with a trailing separator.
-std::string ExecutableDirectory();
 
 }  // namespace platform
 

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "host/plugin_api.h"
-#include "platform/posix/window_system.h"
+#include "winsys/posix/window_system.h"
 #include "platform/registry.h"
 #include "testing/client_fixture.h"
 #include "testing/test_registry.h"

@@ -12,7 +12,7 @@
 #include "db/connection.h"
 #include "db/settings.h"
 #include "host/plugin_api.h"
-#include "platform/posix/dialog_system.h"
+#include "winsys/posix/dialog_system.h"
 #include "platform/registry.h"
 #include "plugin/global.h"
 #include "testing/fake_info_site.h"

@@ -1,6 +1,6 @@
 // The dialog services over the headless dialog model of the window system.
 #include "platform/dialog.h"
-#include "platform/posix/dialog_system.h"
+#include "winsys/posix/dialog_system.h"
 #include "platform/posix/resources_posix.h"
 
 namespace platform {

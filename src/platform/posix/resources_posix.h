@@ -3,7 +3,7 @@
 #ifndef VELMORA_PLATFORM_POSIX_RESOURCES_POSIX_H_
 #define VELMORA_PLATFORM_POSIX_RESOURCES_POSIX_H_
 
-#include "platform/posix/dialog_system.h"
+#include "winsys/posix/dialog_system.h"
 
 namespace platform {
 

@@ -1,4 +1,4 @@
-#include "platform/posix/dialog_system.h"
+#include "winsys/posix/dialog_system.h"
 
 namespace dialog_system {
 

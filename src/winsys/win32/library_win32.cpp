@@ -1,8 +1,8 @@
 #include <windows.h>
 
-#include "platform/platform.h"
+#include "winsys/host_api.h"
 
-namespace platform {
+namespace winsys {
 
 void* LoadLibraryAt(const std::string& path) {
   return reinterpret_cast<void*>(LoadLibraryA(path.c_str()));
@@ -26,4 +26,4 @@ std::string ExecutableDirectory() {
   return slash == std::string::npos ? ".\\" : text.substr(0, slash + 1);
 }
 
-}  // namespace platform
+}  // namespace winsys

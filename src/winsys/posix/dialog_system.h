@@ -8,8 +8,8 @@
 // has set, who ticks and clicks as a person would; whatever the user leaves
 // open is cancelled, as if the close box were pressed. Everything runs on the
 // one thread, as on Windows.
-#ifndef VELMORA_PLATFORM_POSIX_DIALOG_SYSTEM_H_
-#define VELMORA_PLATFORM_POSIX_DIALOG_SYSTEM_H_
+#ifndef VELMORA_WINSYS_POSIX_DIALOG_SYSTEM_H_
+#define VELMORA_WINSYS_POSIX_DIALOG_SYSTEM_H_
 
 #include <functional>
 #include <string>
@@ -79,4 +79,4 @@ bool Click(Dialog& dialog, int id);
 
 }  // namespace dialog_system
 
-#endif  // VELMORA_PLATFORM_POSIX_DIALOG_SYSTEM_H_
+#endif  // VELMORA_WINSYS_POSIX_DIALOG_SYSTEM_H_

@@ -1,6 +1,10 @@
-#include "platform/posix/window_system.h"
+#include "winsys/posix/window_system.h"
 
-#include <vector>
+#include <cstdio>
+#include <string>
+
+#include "ui/resource.h"
+#include "winsys/host_api.h"
 
 namespace window_system {
 
@@ -14,6 +18,8 @@ struct State {
   uintptr_t nextWindow = 0x1000;
   int menuChoice = 0;
   MenuShown lastMenu{};
+  winsys::MessageBoxObserver boxObserver = nullptr;
+  std::string lastBox;
 };
 
 State& S() {
@@ -52,7 +58,7 @@ void Advance(uint64_t milliseconds, void (*onTick)(uintptr_t id)) {
     auto [window, id] = next->first;
     platform::TimerCallback callback = next->second.callback;
     if (onTick != nullptr) onTick(id);
-    callback(window, platform::kTimerMessage, id, static_cast<uint32_t>(S().now));
+    callback(window, winsys::kTimerMessage, id, static_cast<uint32_t>(S().now));
   }
   S().now = end;
 }
@@ -65,6 +71,7 @@ const MenuShown& LastMenu() { return S().lastMenu; }
 
 }  // namespace window_system
 
+// What the plug-in calls.
 namespace platform {
 
 using window_system::S;
@@ -96,9 +103,31 @@ int TrackStatusMenu(WindowHandle owner, int x, int y, bool connectEnabled,
   int choice = S().menuChoice;
   S().menuChoice = 0;
   // A grayed command cannot be chosen.
-  if ((choice == 32771 && !connectEnabled) || (choice == 32772 && !disconnectEnabled)) return 0;
+  if ((choice == ID_CONNECT && !connectEnabled) || (choice == ID_DISCONNECT && !disconnectEnabled))
+    return 0;
   return choice;
 }
+
+// Nobody is at a screen: the box is written to standard error and answered
+// at once with its default button.
+int ShowMessageBox(const std::string& text, unsigned /*style*/) {
+  S().lastBox = text;
+  std::fprintf(stderr, "[message box] %s\n", text.c_str());
+  if (S().boxObserver != nullptr) S().boxObserver(text.c_str());
+  return 1;  // IDOK
+}
+
+// There is no cursor to change.
+WaitCursor::WaitCursor() : m_previous(nullptr) {}
+
+WaitCursor::~WaitCursor() = default;
+
+}  // namespace platform
+
+// What the host and the tests call.
+namespace winsys {
+
+using window_system::S;
 
 void ScriptMenuChoice(int command) {
   S().menuChoice = command;
@@ -110,66 +139,10 @@ MenuOffer LastMenuOffer() {
   return MenuOffer{menu.shown, menu.connectEnabled, menu.disconnectEnabled};
 }
 
-namespace {
-MessageBoxObserver g_messageBoxObserver = nullptr;
-}  // namespace
-
-void ObserveMessageBoxes(MessageBoxObserver observer) { g_messageBoxObserver = observer; }
-
-void NoteMessageBoxShown(const char* text) {
-  if (g_messageBoxObserver != nullptr) g_messageBoxObserver(text);
+void ObserveMessageBoxes(MessageBoxObserver observer, bool /*answer*/) {
+  S().boxObserver = observer;
 }
 
-}  // namespace platform
+const std::string& LastMessageBoxText() { return S().lastBox; }
 
-#include <algorithm>
-#include <chrono>
-#include <thread>
-
-namespace platform {
-
-WindowHandle CreateHostWindow() { return window_system::CreateWindow(); }
-
-void DestroyHostWindow(WindowHandle window) { window_system::DestroyWindow(window); }
-
-namespace {
-bool g_stopPumping = false;
-void (*g_onMessage)(unsigned, uintptr_t) = nullptr;
-}  // namespace
-
-void StopPumping() { g_stopPumping = true; }
-
-unsigned PumpMessages(unsigned milliseconds,
-                      void (*onMessage)(unsigned message, uintptr_t wParam)) {
-  // Real time for the host: the clock moves as the wall clock does.
-  using Clock = std::chrono::steady_clock;
-  auto since = [](Clock::time_point from) {
-    return static_cast<uint64_t>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - from).count());
-  };
-  const auto start = Clock::now();
-  uint64_t done = 0, longest = 0;
-  g_stopPumping = false;
-  g_onMessage = onMessage;
-  for (;;) {
-    while (!S().messages.empty()) {
-      unsigned message = S().messages.front().second;
-      S().messages.pop_front();
-      if (onMessage != nullptr) onMessage(message, 0);
-    }
-    if (done >= milliseconds || g_stopPumping) break;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    uint64_t elapsed = std::min<uint64_t>(since(start), milliseconds);
-    const auto before = Clock::now();
-    window_system::Advance(elapsed - done, [](uintptr_t id) {
-      if (g_onMessage != nullptr) g_onMessage(kTimerMessage, id);
-    });
-    longest = std::max(longest, since(before));
-    // The clock does not move on by the time a call-back took: the loop
-    // waited for it, as the host's thread would.
-    done = std::min<uint64_t>(since(start), milliseconds);
-  }
-  return static_cast<unsigned>(longest);
-}
-
-}  // namespace platform
+}  // namespace winsys

@@ -3,8 +3,13 @@
 // queue, a popup menu whose choice the host scripts, and a millisecond clock
 // that only moves when the host (in real time) or a test (by hand) moves it.
 // Everything runs on the one thread that pumps it.
-#ifndef VELMORA_PLATFORM_POSIX_WINDOW_SYSTEM_H_
-#define VELMORA_PLATFORM_POSIX_WINDOW_SYSTEM_H_
+//
+// It implements the window services of src/platform/window.h and the
+// message box of src/platform/platform.h for the plug-in, and
+// src/winsys/host_api.h for the host; this header adds what the tests
+// need to drive its clock and look inside.
+#ifndef VELMORA_WINSYS_POSIX_WINDOW_SYSTEM_H_
+#define VELMORA_WINSYS_POSIX_WINDOW_SYSTEM_H_
 
 #include <cstdint>
 #include <deque>
@@ -40,10 +45,10 @@ const std::map<std::pair<WindowHandle, uintptr_t>, Timer>& Timers();
 // Posted messages not yet taken, oldest first.
 std::deque<std::pair<WindowHandle, unsigned>>& Messages();
 
-// What the last popup menu showed; platform::ScriptMenuChoice sets the
+// What the last popup menu showed; winsys::ScriptMenuChoice sets the
 // command the next one returns and forgets the last.
 const MenuShown& LastMenu();
 
 }  // namespace window_system
 
-#endif  // VELMORA_PLATFORM_POSIX_WINDOW_SYSTEM_H_
+#endif  // VELMORA_WINSYS_POSIX_WINDOW_SYSTEM_H_

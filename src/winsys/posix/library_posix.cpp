@@ -1,9 +1,9 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
-#include "platform/platform.h"
+#include "winsys/host_api.h"
 
-namespace platform {
+namespace winsys {
 
 void* LoadLibraryAt(const std::string& path) { return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL); }
 
@@ -26,4 +26,4 @@ std::string ExecutableDirectory() {
   return text.substr(0, text.rfind('/') + 1);
 }
 
-}  // namespace platform
+}  // namespace winsys
