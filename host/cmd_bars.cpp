@@ -21,7 +21,7 @@
 #include "host/host_session.h"
 #include "host/plugin_messages.h"
 #include "host/report.h"
-#include "src/bars/bar_time.h"
+#include "src/host/bar_time.h"
 
 namespace {
 

@@ -5,12 +5,12 @@
 #include <vector>
 
 #include "host/commands.h"
-#include "src/db/settings.h"
+#include "host/plugin_settings.h"
 
 namespace {
 
 int ClientId(HostSession&, const HostOptions&, const std::vector<std::string>&) {
-  std::string id = InstallationId();
+  std::string id = InstallationIdentifier();
   if (id.empty()) {
     std::fprintf(stderr, "velmora-host: this machine has no identifier; set VELMORA_CLIENT_ID\n");
     return 1;

@@ -9,11 +9,10 @@
 #include "host/commands.h"
 #include "host/config_dialog.h"
 #include "host/host_session.h"
+#include "host/plugin_settings.h"
 #include "src/platform/registry.h"
 
 namespace {
-
-const char kSettingsKey[] = "Software\\ZUZ\\Velmora\\Velmora";
 
 int Configure(HostSession& session, const HostOptions& options,
               const std::vector<std::string>& args) {
@@ -37,7 +36,8 @@ int Configure(HostSession& session, const HostOptions& options,
   const DialogReport& dialog = result.dialog;
 
   uint32_t stored = 0;
-  const bool haveAutoConnect = platform::RegistryReadNumber(kSettingsKey, "AutoConnect", &stored);
+  const bool haveAutoConnect =
+      platform::RegistryReadNumber(kPluginSettingsKey, "AutoConnect", &stored);
   if (options.json) {
     nlohmann::json out;
     out["shown"] = dialog.shown;

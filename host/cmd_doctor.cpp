@@ -2,18 +2,16 @@
 // saying what the plug-in will do about it.
 #include <chrono>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "host/commands.h"
 #include "host/doctor_settings.h"
+#include "host/host_odbc.h"
 #include "host/host_session.h"
-#include "src/db/connection.h"
-#include "src/db/database.h"
-#include "src/db/server_config.h"
-#include "src/db/session.h"
-#include "src/db/settings.h"
-#include "src/plugin/global.h"
+#include "host/plugin_settings.h"
+#include "host/server_queries.h"
 #include "src/platform/registry.h"
 
 namespace {
@@ -50,31 +48,21 @@ std::string ConnectFailure(const std::string& error, const std::string& where) {
   return "server: cannot connect to " + where + ": " + error;
 }
 
-void CheckSession(CDatabase& db, const CGlobal& g, bool pluginConnected) {
-  const std::string admin = "server/velmora-admin session " + g.m_strClientId;
+void CheckSession(HostOdbc& db, const PluginSettings& settings, bool pluginConnected) {
+  const std::string admin = "server/velmora-admin session " + settings.clientId;
   try {
-    CSRecordset rs(&db);
-    rs.Open(CSRecordset::forwardOnly,
-            "Select Permit,UserName,LastConnID,CurrConnID,SessionStatus From "
-            "db_amiplugin.NVSession Where ClientID='" + CallText(g.m_strClientId) + "'",
-            0);
-    if (rs.IsEOF()) {
-      Line(false, "session refused: no record for " + Shown(g.m_strClientId) +
+    const std::optional<SessionRecord> record = ReadSessionRecord(db, settings.clientId);
+    if (!record) {
+      Line(false, "session refused: no record for " + Shown(settings.clientId) +
                       ", so the plug-in's check refuses the login (status Error); create it: " +
                       admin);
       return;
     }
-    CDBVariant permit, last, curr, status;
-    std::string user;
-    rs.GetFieldValue(static_cast<short>(0), permit, SQL_C_FLOAT_TYPE);
-    rs.GetFieldValue(static_cast<short>(1), user);
-    rs.GetFieldValue(static_cast<short>(2), last, SQL_C_FLOAT_TYPE);
-    rs.GetFieldValue(static_cast<short>(3), curr, SQL_C_FLOAT_TYPE);
-    rs.GetFieldValue(static_cast<short>(4), status, SQL_C_FLOAT_TYPE);
-    auto number = [](const CDBVariant& v) { return v.IsNull() ? 0 : FloatToInt(v.m_fltVal); };
-    const int holder = number(last), granted = number(curr), ended = number(status);
+    const std::string& user = record->userName;
+    const int holder = record->lastConnId, granted = record->currConnId,
+              ended = record->sessionStatus;
     const std::string who = "session of user " + Shown(user);
-    if (number(permit) == 0) {
+    if (record->permit == 0) {
       Line(false, "session refused: the login of user " + Shown(user) +
                       " is not permitted (Permit 0), so the plug-in shows Error; allow it: " +
                       admin + " --permit 1");
@@ -99,17 +87,17 @@ void CheckSession(CDatabase& db, const CGlobal& g, bool pluginConnected) {
     } else {
       Line(true, who + ": free, the plug-in's check accepts it");
     }
-  } catch (const CDBException& e) {
-    Line(false, "session record is not readable: " + e.m_strError);
+  } catch (const HostOdbcError& e) {
+    Line(false, "session record is not readable: " + e.text);
   }
 }
 
 // With AutoConnect the plug-in connects when the host opens its database:
 // doctor does that only after it has read the session record, so that the
 // record is judged as the plug-in will find it.
-void ShowPlugin(HostSession& session, const CGlobal& g) {
+void ShowPlugin(HostSession& session, const PluginSettings& settings) {
   if (!session.DatabaseLoaded()) session.LoadDatabase();
-  if (g.m_bAutoConnect == 0) return;
+  if (settings.autoConnect == 0) return;
   const PluginStatus status = session.Status();
   Line(std::string(status.szShortMessage) == "Conn",
        "plug-in in this host, after the host opened its database: " +
@@ -118,46 +106,46 @@ void ShowPlugin(HostSession& session, const CGlobal& g) {
 
 int Doctor(HostSession& session, const HostOptions&, const std::vector<std::string>&) {
   g_failures = 0;
-  CGlobal g;
-  LoadSettings(g);
-  for (const DoctorLine& line : CheckSettings(platform::RegistryList(kSettingsKey), g))
+  const PluginSettings settings = ReadPluginSettings();
+  for (const DoctorLine& line :
+       CheckSettings(platform::RegistryList(kPluginSettingsKey), settings))
     Print(line);
-  Line(!g.m_strClientId.empty(), "installation id: " + Shown(g.m_strClientId));
+  Line(!settings.clientId.empty(), "installation id: " + Shown(settings.clientId));
   // In a `run` script the plug-in may already be connected and hold the
   // session itself.
   const bool pluginConnected = session.DatabaseLoaded() &&
                                std::string(session.Status().szShortMessage) == "Conn";
 
-  const PortUse port = DescribePort(g.m_strServerPort);
+  const PortUse port = DescribePort(settings.serverPort);
   const std::string where =
-      (g.m_strServerAddress.empty() ? "localhost" : g.m_strServerAddress) + ":" +
-      (port.port != 0 ? std::to_string(port.port) : g.m_strServerPort);
-  CDatabase db;
-  auto start = std::chrono::steady_clock::now();
-  try {
-    db.OpenEx(g.m_strConnect, CDatabase::noOdbcDialog);
-  } catch (const CDBException& e) {
-    Line(false, ConnectFailure(e.m_strError, where));
-    return 1;
-  }
-  double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-                  .count();
-  Line(true, "driver \"MySQL ODBC 3.51 Driver\" and server " + where + " reached in " +
-                 std::to_string(static_cast<int>(ms)) + " ms");
-  g.m_pDatabase = &db;
-  try {
-    LoadServerConfig(g);
-    Line(true, "NVConfig: backfill from " + g.m_strBackfillEod + " (daily), " +
-                   g.m_strBackfillIntraday + " (intraday); polls every " +
-                   std::to_string(g.m_nTradeInterval) + " s, " +
-                   std::to_string(g.m_nEodInterval) + " s after the close");
-  } catch (const CDBException& e) {
-    Line(false, "NVConfig is not readable: " + e.m_strError);
-  }
-  CheckSession(db, g, pluginConnected);
-  g.m_pDatabase = nullptr;
-  db.Close();
-  ShowPlugin(session, g);
+      (settings.serverAddress.empty() ? "localhost" : settings.serverAddress) + ":" +
+      (port.port != 0 ? std::to_string(port.port) : settings.serverPort);
+  {
+    HostOdbc db;
+    auto start = std::chrono::steady_clock::now();
+    try {
+      db.Connect(PluginConnectString(settings));
+    } catch (const HostOdbcError& e) {
+      Line(false, ConnectFailure(e.text, where));
+      return 1;
+    }
+    double ms =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+            .count();
+    Line(true, "driver \"MySQL ODBC 3.51 Driver\" and server " + where + " reached in " +
+                   std::to_string(static_cast<int>(ms)) + " ms");
+    try {
+      const ServerConfigView config = ReadServerConfig(db);
+      Line(true, "NVConfig: backfill from " + config.backfillEod + " (daily), " +
+                     config.backfillIntraday + " (intraday); polls every " +
+                     std::to_string(config.tradeInterval) + " s, " +
+                     std::to_string(config.eodInterval) + " s after the close");
+    } catch (const HostOdbcError& e) {
+      Line(false, "NVConfig is not readable: " + e.text);
+    }
+    CheckSession(db, settings, pluginConnected);
+  }  // the host's connection is closed before the plug-in connects
+  ShowPlugin(session, settings);
   return g_failures == 0 ? 0 : 1;
 }
 

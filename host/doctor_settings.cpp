@@ -4,9 +4,6 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "src/db/settings.h"
-#include "src/plugin/global.h"
-
 std::string Shown(const std::string& text) {
   std::string out = "'";
   for (unsigned char c : text) {
@@ -99,7 +96,8 @@ std::string LineOf(const platform::RegistryValue& value) {
 
 }  // namespace
 
-std::vector<DoctorLine> CheckSettings(const platform::RegistryListing& key, const CGlobal& g) {
+std::vector<DoctorLine> CheckSettings(const platform::RegistryListing& key,
+                                      const PluginSettings& plugin) {
   std::vector<DoctorLine> lines;
   const std::string where = "settings: " + key.where;
   if (!key.exists) {
@@ -116,11 +114,11 @@ std::vector<DoctorLine> CheckSettings(const platform::RegistryListing& key, cons
     std::string reads;  // what the plug-in has read
   };
   const Setting settings[] = {
-      {"ServerAddress", platform::RegistryValue::kText, Shown(g.m_strServerAddress)},
-      {"ServerPort", platform::RegistryValue::kText, Shown(g.m_strServerPort)},
-      {g.m_strUserNameKey, platform::RegistryValue::kText, Shown(g.m_strUserName)},
-      {g.m_strEmailKey, platform::RegistryValue::kText, Shown(g.m_strEmail)},
-      {"AutoConnect", platform::RegistryValue::kNumber, std::to_string(g.m_bAutoConnect)},
+      {"ServerAddress", platform::RegistryValue::kText, Shown(plugin.serverAddress)},
+      {"ServerPort", platform::RegistryValue::kText, Shown(plugin.serverPort)},
+      {kUserNameValue, platform::RegistryValue::kText, Shown(plugin.userName)},
+      {kUserEmailValue, platform::RegistryValue::kText, Shown(plugin.email)},
+      {"AutoConnect", platform::RegistryValue::kNumber, std::to_string(plugin.autoConnect)},
   };
   for (const platform::RegistrySkippedLine& skipped : key.skipped) {
     std::string reads;
@@ -149,16 +147,16 @@ std::vector<DoctorLine> CheckSettings(const platform::RegistryListing& key, cons
                          KindName(setting.kind, "") + "; it reads " + setting.reads});
   }
 
-  lines.push_back({DoctorLine::kInfo, "settings: server " + Shown(g.m_strServerAddress) +
-                                        ", port " + Shown(g.m_strServerPort) + ", AutoConnect " +
-                                        std::to_string(g.m_bAutoConnect) +
-                                        (g.m_bAutoConnect != 0
+  lines.push_back({DoctorLine::kInfo, "settings: server " + Shown(plugin.serverAddress) +
+                                        ", port " + Shown(plugin.serverPort) + ", AutoConnect " +
+                                        std::to_string(plugin.autoConnect) +
+                                        (plugin.autoConnect != 0
                                              ? " (connects when the host opens a database)"
                                              : " (connects only on the menu's Connect)")});
-  if (g.m_strServerAddress.empty())
+  if (plugin.serverAddress.empty())
     lines.push_back({DoctorLine::kWarn,
                      "server address is empty: the driver connects to localhost instead"});
-  const PortUse port = DescribePort(g.m_strServerPort);
+  const PortUse port = DescribePort(plugin.serverPort);
   if (port.line.level != DoctorLine::kOk) lines.push_back(port.line);
   return lines;
 }

@@ -6,9 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "host/plugin_settings.h"
 #include "src/platform/registry.h"
-
-class CGlobal;
 
 struct DoctorLine {
   enum Level { kOk, kInfo, kWarn, kFail };
@@ -31,7 +30,8 @@ struct PortUse {
 };
 PortUse DescribePort(const std::string& text);
 
-// `g` holds the settings as the plug-in loads them (LoadSettings).
-std::vector<DoctorLine> CheckSettings(const platform::RegistryListing& key, const CGlobal& g);
+// `settings` as the plug-in will read them from the key.
+std::vector<DoctorLine> CheckSettings(const platform::RegistryListing& key,
+                                      const PluginSettings& settings);
 
 #endif  // VELMORA_HOST_DOCTOR_SETTINGS_H_

@@ -2,12 +2,10 @@
 
 #include <cstdio>
 
-#include "src/db/database.h"
-#include "src/db/server_config.h"
-#include "src/db/settings.h"
-#include "src/db/statements.h"
+#include "host/host_odbc.h"
+#include "host/plugin_settings.h"
+#include "host/server_queries.h"
 #include "src/winsys/host_api.h"
-#include "src/plugin/global.h"
 
 namespace {
 
@@ -29,18 +27,15 @@ std::vector<std::string> TakePluginMessages() {
 }
 
 std::string ProbeConnect(std::string* address, std::string* port) {
-  CGlobal g;
-  LoadSettings(g);
-  *address = g.m_strServerAddress;
-  *port = g.m_strServerPort;
-  CDatabase db;
+  const PluginSettings settings = ReadPluginSettings();
+  *address = settings.serverAddress;
+  *port = settings.serverPort;
   try {
-    db.OpenEx(g.m_strConnect, CDatabase::noOdbcDialog);
-  } catch (const CDBException& e) {
-    return e.m_strError.empty() ? "no diagnostic (code " + std::to_string(e.m_nRetCode) + ")"
-                                : e.m_strError;
+    HostOdbc db;
+    db.Connect(PluginConnectString(settings));
+  } catch (const HostOdbcError& e) {
+    return e.text;
   }
-  db.Close();
   return "";
 }
 
@@ -63,28 +58,14 @@ void ExplainConnectFailures(const std::vector<std::string>& messages) {
 
 std::string ProbeBars(const std::string& ticker, int periodicity, bool* rows) {
   *rows = false;
-  CGlobal g;
-  LoadSettings(g);
-  CDatabase db;
   try {
-    db.OpenEx(g.m_strConnect, CDatabase::noOdbcDialog);
-    g.m_pDatabase = &db;
-    LoadServerConfig(g);
-    const std::string sql =
-        BuildBarQuery(g, ticker, periodicity,
-                      periodicity == 86400 ? g.m_strBackfillEod : g.m_strBackfillIntraday,
-                      g.m_strStartTime);
-    CSRecordset rs(&db);
-    if (!rs.Open(CSRecordset::forwardOnly, sql, 0)) {
-      g.m_pDatabase = nullptr;
-      return "the driver gave no statement handle";
-    }
-    *rows = !rs.IsEOF();
-  } catch (const CDBException& e) {
-    g.m_pDatabase = nullptr;
-    return e.m_strError.empty() ? "no diagnostic (code " + std::to_string(e.m_nRetCode) + ")"
-                                : e.m_strError;
+    HostOdbc db;
+    db.Connect(PluginConnectString(ReadPluginSettings()));
+    const ServerConfigView config = ReadServerConfig(db);
+    *rows = HasBars(db, ticker, periodicity,
+                    periodicity == 86400 ? config.backfillEod : config.backfillIntraday);
+  } catch (const HostOdbcError& e) {
+    return e.text;
   }
-  g.m_pDatabase = nullptr;
   return "";
 }

@@ -22,10 +22,11 @@ void ExplainConnectFailures(const std::vector<std::string>& messages);
 std::string ProbeConnect(std::string* address, std::string* port);
 
 // The plug-in drops a database error of a bar request without a word. For
-// a request that got nothing, the host sends the statement the plug-in
-// sends for a chart holding no bars, over a connection of its own: the
-// driver's diagnostic when the server refuses it, else empty, with
-// `*rows` telling whether the server has any.
+// a request that got nothing, the host asks the server itself, over a
+// connection of its own, for a bar of the ticker from the configured
+// backfill start on (what a chart holding no bars asks for): the driver's
+// diagnostic when the server refuses, else empty, with `*rows` telling
+// whether the server has any.
 std::string ProbeBars(const std::string& ticker, int periodicity, bool* rows);
 
 #endif  // VELMORA_HOST_PLUGIN_MESSAGES_H_

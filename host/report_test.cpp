@@ -4,7 +4,7 @@
 
 #include <limits>
 
-#include "src/bars/bar_time.h"
+#include "src/host/bar_time.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 #include <cmath>
 #include <new>
 
-#include "bars/bar_time.h"
 #include "db/database.h"
 #include "db/format.h"
 #include "db/statements.h"
+#include "host/bar_time.h"
 #include "platform/odbc.h"
 #include "platform/platform.h"
 #include "plugin/global.h"

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "bars/bar_time.h"
 #include "db/database.h"
 #include "db/statements.h"
+#include "host/bar_time.h"
 #include "testing/bar_rows.h"
 #include "testing/test_server.h"
 

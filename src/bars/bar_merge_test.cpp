@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "bars/bar_time.h"
+#include "host/bar_time.h"
 
 namespace {
 

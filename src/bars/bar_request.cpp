@@ -8,8 +8,8 @@
 
 #include "bars/bar_fetch.h"
 #include "bars/bar_merge.h"
-#include "bars/bar_time.h"
 #include "db/database.h"
+#include "host/bar_time.h"
 #include "lifecycle/conn_state.h"
 #include "plugin/global.h"
 

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "bars/bar_time.h"
+#include "host/bar_time.h"
 #include "lifecycle/conn_state.h"
 #include "testing/bar_rows.h"
 

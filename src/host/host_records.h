@@ -53,6 +53,10 @@ enum : int32_t {
   REASON_STATUS_RMBCLICK = 8,
 };
 
+// Posted by the plug-in to the host's main window when new real-time data
+// has arrived, so that the host repaints what shows it.
+enum : unsigned { WM_STREAMING_UPDATE = 0x0400 + 13000 };  // WM_USER + 13000
+
 // The host's database settings; the plug-in reads the time base and writes
 // the switch that lets end-of-day and intraday bars be mixed.
 struct Workspace {
@@ -74,7 +78,7 @@ struct PluginStatus {
   char szShortMessage[32];
 };
 
-// One bar. DateTime is packed (see bars/bar_time.h) and stored low word first.
+// One bar. DateTime is packed (see host/bar_time.h) and stored low word first.
 struct Quotation {
   union {
     uint64_t DateTime;

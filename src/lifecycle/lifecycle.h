@@ -10,7 +10,6 @@
 class CGlobal;
 
 enum : uintptr_t { IDT_CONNECT = 5678, IDT_TRADE = 199, IDT_EOD = 1620 };
-enum : unsigned { WM_STREAMING_UPDATE = 0x0400 + 13000 };  // WM_USER + 13000
 
 // Reacts to database loaded (1), unloaded (2) and the status-area right
 // click (8), in that order when one notification carries several.
