@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "plugin/global.h"
+
 struct SessionRecord {
   std::string user = "Tester";
   std::string email;
@@ -32,12 +34,29 @@ class ClientFixture : public ::testing::Test {
   void RemoveSession();
   // The procedure calls the server received for this client id.
   std::vector<std::string> Calls() const;
+  void ClearCalls();
+
+  // The module's global state, which notifications and timers use, as this
+  // client: pointed at the server, its real-time select list built,
+  // auto-connect on, waiting with every retry left. Release stops its
+  // timers, ends its session and puts the switch and the state back.
+  void UseModuleGlobal(const std::string& email);
+  void ReleaseModuleGlobal();
 
   std::string id;
 
  private:
-  void Clean();
   std::string m_prefix;
+};
+
+// The same with a global state of its own, opened as this client and its
+// session ended after the test.
+class ConnectedClientFixture : public ClientFixture {
+ protected:
+  using ClientFixture::ClientFixture;
+  void SetUp() override;
+  void TearDown() override;
+  CGlobal g;
 };
 
 #endif  // VELMORA_TESTING_CLIENT_FIXTURE_H_

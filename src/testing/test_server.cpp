@@ -35,6 +35,12 @@ std::unique_ptr<CDatabase> Admin() {
 
 void AdminExec(const std::string& sql) { Admin()->ExecuteSQL(sql); }
 
+bool Open(CGlobal& g) {
+  PointAt(g);
+  OpenDatabase(g);
+  return g.m_pDatabase != nullptr;
+}
+
 std::vector<std::string> CallsFor(const std::string& clientId) {
   std::vector<std::string> calls;
   auto admin = Admin();
