@@ -28,25 +28,15 @@ class LifecycleTest : public ClientFixture {
     Session(1, 0);
     testing_server::AdminExec("Update NVMarket Set isMarketClosed=0,EOD=0");
     window = window_system::CreateWindow();
-    testing_server::PointAt(g_global);
-    BuildRealtimeColumnList(g_global);
-    g_global.m_strClientId = id;
-    g_global.m_strEmail = "life@velmora.example";
-    g_global.m_bAutoConnect = 1;
+    UseModuleGlobal("life@velmora.example");
     g_global.m_nTradeInterval = 5;
-    g_nConnState = CONN_WAIT;
-    g_nRetriesLeft = 5;
     workspace.nTimeBase = 86400;
   }
   void TearDown() override {
-    StopAllTimers(g_global);
-    DisconnectSession(g_global);
+    ReleaseModuleGlobal();
     window_system::DestroyWindow(window);
     window_system::Messages().clear();
     g_global.m_strPollName1 = "NVMarket";
-    g_global.m_bAutoConnect = 0;
-    g_nConnState = CONN_WAIT;
-    g_nRetriesLeft = 5;
     ClientFixture::TearDown();
     testing_server::AdminExec("Update NVMarket Set isMarketClosed=0,EOD=0");
   }

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "db/database.h"
 #include "db/session.h"
@@ -18,6 +19,7 @@
 #include "plugin/app.h"
 #include "realtime/realtime_refresh.h"
 #include "realtime/realtime_table.h"
+#include "testing/client_fixture.h"
 #include "testing/test_server.h"
 
 namespace {
@@ -27,18 +29,19 @@ struct ServerRow {
   int stampDate = 0, stampTime = 0;
 };
 
-class LivePathTest : public ::testing::Test {
+class LivePathTest : public ClientFixture {
  protected:
+  LivePathTest() : ClientFixture("live") {}
   void SetUp() override {
-    ASSERT_TRUE(testing_server::Configured()) << "source scripts/dbserver env first";
+    ClientFixture::SetUp();
     const char* admin = std::getenv("VELMORA_ADMIN");
     ASSERT_NE(nullptr, admin) << "scripts/dbserver env names velmora-admin";
     m_admin = admin;
-    id = std::string("live-") + ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    testing_server::AdminExec(
-        "Replace Into NVSession (ClientID,UserName,Email,LastConnID,CurrConnID,Permit,"
-        "SessionStatus) Values ('" +
-        id + "','Live','live@velmora.example',0,4,1,0)");
+    SessionRecord session;
+    session.user = "Live";
+    session.email = "live@velmora.example";
+    session.currConn = 4;
+    WriteSession(session);
     Market("trading");
     Clean();
     testing_server::AdminExec(
@@ -52,24 +55,15 @@ class LivePathTest : public ::testing::Test {
     m_table.reset(CRealtimeTable::Create());
     RealtimeTable = m_table.get();
     window = window_system::CreateWindow();
-    testing_server::PointAt(g_global);
-    BuildRealtimeColumnList(g_global);
-    g_global.m_strClientId = id;
-    g_global.m_strEmail = "live@velmora.example";
-    g_global.m_bAutoConnect = 1;
-    g_nConnState = CONN_WAIT;
-    g_nRetriesLeft = 5;
+    UseModuleGlobal("live@velmora.example");
   }
   void TearDown() override {
-    StopAllTimers(g_global);
-    DisconnectSession(g_global);
+    ReleaseModuleGlobal();
     window_system::DestroyWindow(window);
     window_system::Messages().clear();
     RealtimeTable = m_savedTable;
-    g_global.m_bAutoConnect = 0;
-    g_nConnState = CONN_WAIT;
     Clean();
-    testing_server::AdminExec("Delete From NVSession Where ClientID='" + id + "'");
+    ClientFixture::TearDown();
     testing_server::AdminExec("Update NVMarket Set isMarketClosed=0,EOD=0");
   }
   static void Clean() {
@@ -113,29 +107,27 @@ class LivePathTest : public ::testing::Test {
         "Select Last,BidPrice,OfferPrice,LastUpdate From NVRealtime Where Code='" + code + "'", 0));
     ServerRow row;
     CDBVariant value;
-    rs.GetFieldValue(static_cast<short>(0), value, SQL_C_FLOAT_TYPE);
-    row.last = value.m_fltVal;
-    rs.GetFieldValue(static_cast<short>(1), value, SQL_C_FLOAT_TYPE);
-    row.bid = value.m_fltVal;
-    rs.GetFieldValue(static_cast<short>(2), value, SQL_C_FLOAT_TYPE);
-    row.offer = value.m_fltVal;
+    float* prices[] = {&row.last, &row.bid, &row.offer};
+    for (short i = 0; i < 3; ++i) {
+      rs.GetFieldValue(i, value, SQL_C_FLOAT_TYPE);
+      *prices[i] = value.m_fltVal;
+    }
     rs.GetFieldValue(static_cast<short>(3), value, SQL_C_TIMESTAMP_TYPE);
     const DBTimestamp& t = value.m_date;
     row.stampDate = (t.year * 100 + t.month) * 100 + t.day;
     row.stampTime = (t.hour * 100 + t.minute) * 100 + t.second;
     return row;
   }
-  static void ExpectRecordIs(const RecentInfo& record, const ServerRow& row) {
-    EXPECT_EQ(15, record.Status) << record.Name;
-    EXPECT_EQ(row.last, record.Last) << record.Name;
-    EXPECT_EQ(row.bid, record.Bid) << record.Name;
-    EXPECT_EQ(row.offer, record.Ask) << record.Name;
-    EXPECT_EQ(row.stampDate, record.StampDate) << record.Name;
-    EXPECT_EQ(row.stampTime, record.StampTime) << record.Name;
+  static void ExpectRecordIs(const RecentInfo& r, const ServerRow& row) {
+    SCOPED_TRACE(r.Name);
+    EXPECT_EQ(15, r.Status);
+    EXPECT_EQ((std::vector<float>{row.last, row.bid, row.offer}),
+              (std::vector<float>{r.Last, r.Bid, r.Ask}));
+    EXPECT_EQ((std::vector<int>{row.stampDate, row.stampTime}),
+              (std::vector<int>{r.StampDate, r.StampTime}));
   }
 
   WindowHandle window = nullptr;
-  std::string id;
 
  private:
   std::string m_admin;
@@ -247,10 +239,8 @@ TEST_F(LivePathTest, AServerErrorOnTheQuoteQuerySkipsThatTicksUpdateAndPollingGo
   const long trade = g_global.m_nTradeInterval * 1000;
   {
     // The status poll still works; only the real-time statement fails.
-    struct TableAway {
-      TableAway() { testing_server::AdminExec("Rename Table NVRealtime To NVRealtime_away"); }
-      ~TableAway() { testing_server::AdminExec("Rename Table NVRealtime_away To NVRealtime"); }
-    } away;
+    testing_server::ScopedChange away("Rename Table NVRealtime To NVRealtime_away",
+                                      "Rename Table NVRealtime_away To NVRealtime");
     for (int tick = 0; tick < 2; ++tick) {
       Tick();
       EXPECT_EQ(1u, Posted()) << "no update after a failed refresh";
