@@ -1,13 +1,43 @@
 #include "testing/bar_rows.h"
 
+#include <cstdio>
 #include <memory>
 
+#include "bars/bar_time.h"
 #include "db/connection.h"
 #include "db/database.h"
 #include "db/statements.h"
 #include "testing/test_server.h"
 
 namespace bar_test {
+
+std::string Show(const Quotation& q) {
+  const BarTime t = UnpackBarTime(q.DateTime);
+  char text[200];
+  int n = IsEodMarker(q.DateTime)
+              ? std::snprintf(text, sizeof text, "%04d%02d%02d eod", t.year, t.month, t.day)
+              : std::snprintf(text, sizeof text, "%04d%02d%02d %02d:%02d:%02d", t.year, t.month,
+                              t.day, t.hour, t.minute, t.second);
+  n += std::snprintf(text + n, sizeof text - n, " %g/%g/%g/%g %g", q.Open, q.High, q.Low, q.Close,
+                     q.Volume);
+  if (q.OpenInterest != 0 || q.Aux1 != 0 || q.Aux2 != 0)
+    std::snprintf(text + n, sizeof text - n, " %g/%g/%g", q.OpenInterest, q.Aux1, q.Aux2);
+  return text;
+}
+
+std::vector<std::string> Show(const Quotation* bars, size_t count) {
+  std::vector<std::string> shown;
+  for (size_t i = 0; i < count; ++i) shown.push_back(Show(bars[i]));
+  return shown;
+}
+
+Quotation Held(uint64_t stamp, float close, float volume) {
+  Quotation q{};
+  q.DateTime = stamp;
+  q.Open = q.High = q.Low = q.Close = close;
+  q.Volume = volume;
+  return q;
+}
 
 namespace {
 // A text as an SQL string literal for the admin's statements.
@@ -19,9 +49,7 @@ std::string Literal(const std::string& text) {
   }
   return out + "'";
 }
-}  // namespace
 
-namespace {
 void Load(CDatabase& admin, const std::string& table, const std::string& ticker,
           const std::string& values) {
   admin.ExecuteSQL("DELETE FROM " + table + " WHERE Ticker=" + Literal(ticker));
@@ -81,9 +109,7 @@ std::string MessagesDuring(const std::function<void()>& action) {
 
 void BarServerTest::SetUp() {
   ASSERT_TRUE(testing_server::Configured()) << "source scripts/dbserver env first";
-  testing_server::PointAt(g);
-  OpenDatabase(g);
-  ASSERT_NE(nullptr, g.m_pDatabase);
+  ASSERT_TRUE(testing_server::Open(g));
   BuildEodColumnList(g);
   BuildIntradayColumnList(g);
 }

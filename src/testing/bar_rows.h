@@ -7,10 +7,20 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
+#include "host/host_records.h"
 #include "plugin/global.h"
 
 namespace bar_test {
+
+// A bar as "yyyymmdd hh:mm:ss open/high/low/close volume" (an end-of-day
+// stamp as "yyyymmdd eod"), then " oi/aux1/aux2" when any of them is set.
+std::string Show(const Quotation& bar);
+std::vector<std::string> Show(const Quotation* bars, size_t count);
+
+// A host's bar at `stamp` whose four prices are `close`.
+Quotation Held(uint64_t stamp, float close, float volume);
 
 // Replaces the ticker's rows in NVEod or NVIntraday with `values`: tuples
 // of (TrDate, [TrTime,] Open, High, Low, Close, Volume, AdjClose) without
