@@ -17,15 +17,8 @@ class SessionTest : public ConnectedClientFixture {
   SessionTest() : ConnectedClientFixture("session") {}
 
   void Record(int permit, int last, int curr) {
-    SessionRecord r;
-    r.user = "Ani";
-    r.email = "ani@velmora.example";
-    r.lastConn = last;
-    r.currConn = curr;
-    r.permit = permit;
-    r.colCloseBidAsk = "AvgPrice";
-    r.colBid = "BidPrice";
-    r.colAsk = "OfferPrice";
+    SessionRecord r("Ani", "ani@velmora.example", last, curr, permit);
+    r.colCloseBidAsk = "AvgPrice", r.colBid = "BidPrice", r.colAsk = "OfferPrice";
     r.intradayStart = "2024-01-02";
     WriteSession(r);
   }

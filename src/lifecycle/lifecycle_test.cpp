@@ -42,13 +42,7 @@ class LifecycleTest : public ClientFixture {
   }
 
   void Session(int permit, int status) {
-    SessionRecord r;
-    r.user = "Life";
-    r.email = "life@velmora.example";
-    r.currConn = 4;
-    r.permit = permit;
-    r.status = status;
-    WriteSession(r);
+    WriteSession({"Life", "life@velmora.example", 0, 4, permit, status});
   }
   void Notify(int reason, int menuChoice = 0) {
     platform::ScriptMenuChoice(menuChoice);

@@ -26,13 +26,7 @@ class MarketPollTest : public ConnectedClientFixture {
   }
 
   void Session(int last, int curr, int status) {
-    SessionRecord r;
-    r.user = "Poll";
-    r.email = "poll@velmora.example";
-    r.lastConn = last;
-    r.currConn = curr;
-    r.status = status;
-    WriteSession(r);
+    WriteSession({"Poll", "poll@velmora.example", last, curr, 1, status});
   }
   void Market(const char* message, int closed, int eod, const char* date) {
     testing_server::AdminExec(std::string("Update NVMarket Set StatusMessage='") + message +

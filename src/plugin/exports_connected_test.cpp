@@ -51,9 +51,7 @@ class ConnectedPluginTest : public ClientFixture {
     platform::RegistryWriteString(kKey, "ServerPort", std::getenv("VELMORA_DB_PORT"));
     platform::RegistryWriteNumber(kKey, "AutoConnect", 1);
     testing_registry::SetEnv("VELMORA_CLIENT_ID", id.c_str());
-    SessionRecord record;
-    record.email = "held@velmora.example";
-    WriteSession(record);
+    WriteSession({"Tester", "held@velmora.example"});
     window = window_system::CreateWindow();
   }
   void TearDown() override {

@@ -7,17 +7,18 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "plugin/global.h"
 
 struct SessionRecord {
-  std::string user = "Tester";
-  std::string email;
-  int lastConn = 0;
-  int currConn = 1;
-  int permit = 1;
-  int status = 0;
+  SessionRecord(std::string user = "Tester", std::string email = "", int lastConn = 0,
+                int currConn = 1, int permit = 1, int status = 0)
+      : user(std::move(user)), email(std::move(email)), lastConn(lastConn),
+        currConn(currConn), permit(permit), status(status) {}
+  std::string user, email;
+  int lastConn, currConn, permit, status;
   // The per-account column names and the intraday start, when not the
   // table's defaults.
   std::string colCloseBidAsk, colBid, colAsk, intradayStart;
