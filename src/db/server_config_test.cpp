@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "db/connection.h"
 #include "db/database.h"
@@ -25,16 +27,8 @@ class ServerConfigTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(testing_server::Configured()) << "source scripts/dbserver env first";
-    testing_server::AdminExec("Drop Table If Exists NVConfigSaved");
-    testing_server::AdminExec("Create Table NVConfigSaved As Select * From NVConfig");
+    saved = std::make_unique<testing_server::SavedTables>(std::vector<std::string>{"NVConfig"});
     testing_server::PointAt(g);
-  }
-  void TearDown() override {
-    delete g.m_pDatabase;
-    g.m_pDatabase = nullptr;
-    testing_server::AdminExec("Delete From NVConfig");
-    testing_server::AdminExec("Insert Into NVConfig Select * From NVConfigSaved");
-    testing_server::AdminExec("Drop Table NVConfigSaved");
   }
   void Config(const std::string& eod, const std::string& intraday, const std::string& trade,
               const std::string& eodInterval) {
@@ -48,6 +42,7 @@ class ServerConfigTest : public ::testing::Test {
            std::to_string(c.m_nBackfillEod) + " '" + c.m_strBackfillEod + "' " +
            std::to_string(c.m_nBackfillIntraday) + " '" + c.m_strBackfillIntraday + "'";
   }
+  std::unique_ptr<testing_server::SavedTables> saved;  // after the test's connection ends
   CGlobal g;
 };
 

@@ -69,20 +69,10 @@ void ExpectMessages(const std::vector<std::string>& expected,
 class SymbolImportTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    if (!testing_server::Configured()) return;
-    for (const char* table : kTables)
-      testing_server::AdminExec(std::string("Create Or Replace Table test_saved_") + table +
-                                " As Select * From " + table);
+    if (testing_server::Configured())
+      saved = new testing_server::SavedTables({std::begin(kTables), std::end(kTables)});
   }
-  static void TearDownTestSuite() {
-    if (!testing_server::Configured()) return;
-    for (const char* table : kTables) {
-      testing_server::AdminExec(std::string("Delete From ") + table);
-      testing_server::AdminExec(std::string("Insert Into ") + table +
-                                " Select * From test_saved_" + table);
-      testing_server::AdminExec(std::string("Drop Table test_saved_") + table);
-    }
-  }
+  static void TearDownTestSuite() { delete saved; }
 
   void SetUp() override {
     ASSERT_TRUE(testing_server::Configured()) << "source scripts/dbserver env first";
@@ -101,20 +91,21 @@ class SymbolImportTest : public ::testing::Test {
 
   static void Load(const std::string& groups, const std::string& sectors,
                    const std::string& symbols) {
-    for (const char* table : kTables) testing_server::AdminExec(std::string("Delete From ") + table);
-    testing_server::AdminExec("Insert Into nvcategory_group (GroupID,GroupCode,GroupName) Values " +
-                              groups);
-    testing_server::AdminExec("Insert Into NVSectors (SSCode,SectorName,SSName) Values " + sectors);
-    testing_server::AdminExec(
-        "Insert Into nvquotes_235 (Ticker,SSCode,ListedShares,MarketID,CodeName,CodeType,"
-        "SectoralIndices,GroupID) Values " +
-        symbols);
+    const std::string rows[] = {"(GroupID,GroupCode,GroupName) Values " + groups,
+                                "(SSCode,SectorName,SSName) Values " + sectors,
+                                "(Ticker,SSCode,ListedShares,MarketID,CodeName,CodeType,"
+                                "SectoralIndices,GroupID) Values " + symbols};
+    for (int i = 0; i < 3; ++i) {
+      testing_server::AdminExec(std::string("Delete From ") + kTables[i]);
+      testing_server::AdminExec(std::string("Insert Into ") + kTables[i] + " " + rows[i]);
+    }
   }
 
   std::vector<std::string> Import() {
     return MessagesDuring([&] { RetrieveAllSymbols(g, host.site(), view); });
   }
 
+  static inline testing_server::SavedTables* saved = nullptr;
   CGlobal g;
   fake_host::FakeInfoSite host;
   RecordingView view;

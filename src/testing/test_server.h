@@ -31,6 +31,17 @@ void AdminExec(const std::string& sql);
 // false when no connection came of it.
 bool Open(CGlobal& g);
 
+// Tables copied aside as admin now and put back as they were when the scope
+// ends.
+class SavedTables {
+ public:
+  explicit SavedTables(std::vector<std::string> tables);
+  ~SavedTables();
+
+ private:
+  std::vector<std::string> m_tables;
+};
+
 // A change made as admin now and undone as admin when the scope ends.
 class ScopedChange {
  public:
