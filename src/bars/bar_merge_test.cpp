@@ -5,21 +5,12 @@
 #include <vector>
 
 #include "bars/bar_time.h"
+#include "testing/bar_rows.h"
 
 namespace {
 
-Quotation Bar(int day, float close) {
-  Quotation q{};
-  q.DateTime = EodMarker(PackBarTime(2024, 3, day, 0, 0, 0));
-  q.Close = close;
-  return q;
-}
-
-std::vector<float> Closes(const Quotation* bars, int count) {
-  std::vector<float> closes;
-  for (int i = 0; i < count; ++i) closes.push_back(bars[i].Close);
-  return closes;
-}
+using bar_test::Closes;
+const auto Bar = bar_test::Daily;
 
 TEST(BarTime, PacksFieldsAndMarksTheEndOfDay) {
   uint64_t t = PackBarTime(2024, 3, 5, 10, 15, 59);

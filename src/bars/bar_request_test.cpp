@@ -13,6 +13,8 @@
 
 namespace {
 
+using bar_test::Daily;
+
 // Tests share the module's connection state; each request test sets it and
 // puts it back.
 class BarRequestTest : public bar_test::BarServerTest {
@@ -38,18 +40,10 @@ class BarRequestTest : public bar_test::BarServerTest {
   }
   void TearDown() override { g_nConnState = saved_; }
 
-  static Quotation Daily(int day, float close) {
-    return bar_test::Held(EodMarker(PackBarTime(2024, 3, day, 0, 0, 0)), close, 0);
-  }
-  static std::vector<float> Closes(const Quotation* bars, int count) {
-    std::vector<float> closes;
-    for (int i = 0; i < count; ++i) closes.push_back(bars[i].Close);
-    return closes;
-  }
   // The closes of the request's bars, after it answered `count`.
   std::vector<float> Request(int periodicity, int lastValid, Quotation* bars, int count) {
     EXPECT_EQ(count, GetQuotesEx(g, "ZZREQ", periodicity, lastValid, 10, bars));
-    return Closes(bars, count);
+    return bar_test::Closes(bars, count);
   }
 
   int32_t saved_ = 0;

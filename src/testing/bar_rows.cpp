@@ -39,6 +39,16 @@ Quotation Held(uint64_t stamp, float close, float volume) {
   return q;
 }
 
+Quotation Daily(int day, float close) {
+  return Held(EodMarker(PackBarTime(2024, 3, day, 0, 0, 0)), close, 0);
+}
+
+std::vector<float> Closes(const Quotation* bars, int count) {
+  std::vector<float> closes;
+  for (int i = 0; i < count; ++i) closes.push_back(bars[i].Close);
+  return closes;
+}
+
 namespace {
 // A text as an SQL string literal for the admin's statements.
 std::string Literal(const std::string& text) {

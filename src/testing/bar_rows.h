@@ -19,8 +19,11 @@ namespace bar_test {
 std::string Show(const Quotation& bar);
 std::vector<std::string> Show(const Quotation* bars, size_t count);
 
-// A host's bar at `stamp` whose four prices are `close`.
+// A host's bar at `stamp` whose four prices are `close`; a daily one of
+// March 2024.
 Quotation Held(uint64_t stamp, float close, float volume);
+Quotation Daily(int day, float close);
+std::vector<float> Closes(const Quotation* bars, int count);
 
 // Replaces the ticker's rows in NVEod or NVIntraday with `values`: tuples
 // of (TrDate, [TrTime,] Open, High, Low, Close, Volume, AdjClose) without
