@@ -8,7 +8,6 @@
 #include <string>
 
 #include "db/session.h"
-#include "db/statements.h"
 #include "lifecycle/conn_state.h"
 #include "platform/posix/window_system.h"
 #include "plugin/app.h"
@@ -235,6 +234,7 @@ TEST_F(LifecycleTest, AFailedRefreshInATickTellsTheHostNothingAndPollingGoesOn) 
   window_system::Advance(5000);
   EXPECT_EQ(CONN_CONNECTED, g_nConnState);
   EXPECT_EQ(0u, Posted());
+  EXPECT_EQ(5, g_nRetriesLeft) << "a failed refresh is no database error";
   EXPECT_EQ(5000, Timer(IDT_TRADE));
   window_system::Advance(5000);
   EXPECT_EQ(0u, Posted());
