@@ -16,6 +16,7 @@
 #include "db/database.h"
 #include "platform/platform.h"
 #include "plugin/global.h"
+#include "testing/bar_rows.h"
 #include "testing/fake_info_site.h"
 #include "testing/test_server.h"
 
@@ -42,14 +43,7 @@ std::vector<std::string> MessagesDuring(const std::function<void()>& action) {
   action();
   if (!platform::LastMessageBoxText().empty()) shown.push_back(platform::LastMessageBoxText());
 #else
-  ::testing::internal::CaptureStderr();
-  action();
-  const std::string err = ::testing::internal::GetCapturedStderr();
-  const std::string tag = "[message box] ";
-  for (size_t at = err.find(tag); at != std::string::npos; at = err.find(tag, at + 1)) {
-    const size_t end = err.find('\n', at);
-    shown.push_back(err.substr(at + tag.size(), end - at - tag.size()));
-  }
+  shown = bar_test::MessagesDuring(action);
 #endif
   return shown;
 }

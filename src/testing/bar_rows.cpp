@@ -96,25 +96,21 @@ long CountRows(const std::string& table) {
   return static_cast<long>(value.m_fltVal);
 }
 
-std::string MessagesDuring(const std::function<void()>& action) {
+std::vector<std::string> MessagesDuring(const std::function<void()>& action) {
+  std::vector<std::string> shown;
 #if defined(_WIN32)
-  // Windows shows a real message box; without a display it returns at once
-  // and its text cannot be read back here.
   action();
-  return "(not observable)";
 #else
-  // The POSIX message box writes its text to standard error.
   ::testing::internal::CaptureStderr();
   action();
-  std::string err = ::testing::internal::GetCapturedStderr();
-  std::string shown;
+  const std::string err = ::testing::internal::GetCapturedStderr();
   const std::string tag = "[message box] ";
   for (size_t at = err.find(tag); at != std::string::npos; at = err.find(tag, at + 1)) {
-    size_t end = err.find('\n', at);
-    shown += err.substr(at + tag.size(), end - at - tag.size()) + "\n";
+    const size_t end = err.find('\n', at);
+    shown.push_back(err.substr(at + tag.size(), end - at - tag.size()));
   }
-  return shown;
 #endif
+  return shown;
 }
 
 void BarServerTest::SetUp() {

@@ -39,8 +39,10 @@ void LoadRowsPastChecks(const std::string& table, const std::string& ticker,
 
 long CountRows(const std::string& table);
 
-// What message boxes showed while `action` ran, one text a line.
-std::string MessagesDuring(const std::function<void()>& action);
+// The texts of the message boxes shown while `action` ran. The Linux build
+// writes each to standard error; Windows shows real boxes, which cannot be
+// read back here: none there.
+std::vector<std::string> MessagesDuring(const std::function<void()>& action);
 
 // A global state connected to the private server, both select lists built.
 class BarServerTest : public ::testing::Test {
