@@ -23,13 +23,35 @@ using bar_test::Held;
 using bar_test::LoadRows;
 using Bars = std::vector<std::string>;
 
+// A bar as "yyyymmdd hh:mm:ss open/high/low/close volume" (an end-of-day
+// stamp as "yyyymmdd eod"), then " oi/aux1/aux2" when any of them is set.
+std::string Show(const Quotation& q) {
+  const BarTime t = UnpackBarTime(q.DateTime);
+  char text[200];
+  int n = IsEodMarker(q.DateTime)
+              ? std::snprintf(text, sizeof text, "%04d%02d%02d eod", t.year, t.month, t.day)
+              : std::snprintf(text, sizeof text, "%04d%02d%02d %02d:%02d:%02d", t.year, t.month,
+                              t.day, t.hour, t.minute, t.second);
+  n += std::snprintf(text + n, sizeof text - n, " %g/%g/%g/%g %g", q.Open, q.High, q.Low, q.Close,
+                     q.Volume);
+  if (q.OpenInterest != 0 || q.Aux1 != 0 || q.Aux2 != 0)
+    std::snprintf(text + n, sizeof text - n, " %g/%g/%g", q.OpenInterest, q.Aux1, q.Aux2);
+  return text;
+}
+
+Bars Show(const Quotation* bars, size_t count) {
+  Bars shown;
+  for (size_t i = 0; i < count; ++i) shown.push_back(Show(bars[i]));
+  return shown;
+}
+
 // The bars FetchBars gives from `date` 00:00, after it returned `result`.
 Bars Fetch(CGlobal& g, const std::string& ticker, int periodicity, const char* date,
            int lastValid = -1, Quotation* held = nullptr, int result = 1) {
   std::vector<Quotation> fetched;
   EXPECT_EQ(result, FetchBars(g, fetched, ticker, periodicity, lastValid, date, "00:00", held))
       << ticker << " from " << date;
-  return bar_test::Show(fetched.data(), fetched.size());
+  return Show(fetched.data(), fetched.size());
 }
 
 // Drops the seconds in the statement, so that rows of one minute fold.
@@ -53,7 +75,7 @@ TEST_F(BarServerTest, PacksMarksAndFoldsRows) {
   ASSERT_EQ(1, FetchBars(g, fetched, "ZZFOLD", 60, -1, "2024-03-05", "09:31:40", nullptr));
   EXPECT_EQ((Bars{"20240305 09:31:40 3/4/2.5/3.5 30", "20240305 23:59:58 5/5/5/5 50",
                   "20240305 eod 6/6/6/6 60"}),
-            bar_test::Show(fetched.data(), fetched.size()))
+            Show(fetched.data(), fetched.size()))
       << "a row at 23:59:59 closes the day";
 
   LoadRows("NVEod", "ZZFOLD", "('2024-03-04',1,2,0.5,1.5,0,0),('2024-03-05',2,3,1,2.5,7,0)");
@@ -62,7 +84,7 @@ TEST_F(BarServerTest, PacksMarksAndFoldsRows) {
   ASSERT_EQ(1u, fetched.size());
   EXPECT_EQ(2024u << 20 | 3u << 16 | 5u << 11 | 0x7FFu, fetched[0].DateTimeHigh);
   EXPECT_EQ(0xFFFFFFC0u, fetched[0].DateTimeLow);
-  EXPECT_EQ("20240305 eod 2/3/1/2.5 7", bar_test::Show(fetched[0]));
+  EXPECT_EQ("20240305 eod 2/3/1/2.5 7", Show(fetched[0]));
 }
 
 TEST_F(BarServerTest, CarriesTheHostsValuesIntoTheFirstBarOnly) {
@@ -108,7 +130,7 @@ TEST_F(BarServerTest, NumbersBeyondAFloatSkipTheRowOrAdjustNothing) {
             Fetch(g, "ZZHUGE", 86400, "2024-03-04", 1, held))
       << "only the first row adjusts (by 0.5); a price beyond a float makes no bar";
   EXPECT_EQ((Bars{"20240301 00:00:00 4/4/4/4 160", "20240302 00:00:00 9/9/9/9 90"}),
-            bar_test::Show(held, 2))
+            Show(held, 2))
       << "the held bars are rescaled by the first row alone, the host's last bar never";
 
   LoadRows("NVEod", "ZZFACTOR",
@@ -118,7 +140,7 @@ TEST_F(BarServerTest, NumbersBeyondAFloatSkipTheRowOrAdjustNothing) {
   EXPECT_EQ((Bars{"20240304 eod 2/2/2/2 100", "20240305 eod 1e-30/1e-30/1e-30/1e-30 50",
                   "20240306 eod 3e+38/3e+38/3e+38/3e+38 1e+30"}),
             Fetch(g, "ZZFACTOR", 86400, "2024-03-04", 1, held));
-  EXPECT_EQ("20240301 00:00:00 8/8/8/8 80", bar_test::Show(held[0]))
+  EXPECT_EQ("20240301 00:00:00 8/8/8/8 80", Show(held[0]))
       << "no held bar is rescaled by a factor beyond a float";
 }
 

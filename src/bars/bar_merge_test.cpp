@@ -10,7 +10,10 @@
 namespace {
 
 using bar_test::Closes;
-const auto Bar = bar_test::Daily;
+
+Quotation Bar(int day, float close) {
+  return bar_test::Held(EodMarker(PackBarTime(2024, 3, day, 0, 0, 0)), close, 0);
+}
 
 TEST(BarTime, PacksFieldsAndMarksTheEndOfDay) {
   uint64_t t = PackBarTime(2024, 3, 5, 10, 15, 59);

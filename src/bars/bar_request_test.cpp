@@ -13,7 +13,9 @@
 
 namespace {
 
-using bar_test::Daily;
+Quotation Daily(int day, float close) {
+  return bar_test::Held(EodMarker(PackBarTime(2024, 3, day, 0, 0, 0)), close, 0);
+}
 
 // Tests share the module's connection state; each request test sets it and
 // puts it back.

@@ -1,9 +1,7 @@
 #include "testing/bar_rows.h"
 
-#include <cstdio>
 #include <memory>
 
-#include "bars/bar_time.h"
 #include "db/connection.h"
 #include "db/database.h"
 #include "db/statements.h"
@@ -11,36 +9,12 @@
 
 namespace bar_test {
 
-std::string Show(const Quotation& q) {
-  const BarTime t = UnpackBarTime(q.DateTime);
-  char text[200];
-  int n = IsEodMarker(q.DateTime)
-              ? std::snprintf(text, sizeof text, "%04d%02d%02d eod", t.year, t.month, t.day)
-              : std::snprintf(text, sizeof text, "%04d%02d%02d %02d:%02d:%02d", t.year, t.month,
-                              t.day, t.hour, t.minute, t.second);
-  n += std::snprintf(text + n, sizeof text - n, " %g/%g/%g/%g %g", q.Open, q.High, q.Low, q.Close,
-                     q.Volume);
-  if (q.OpenInterest != 0 || q.Aux1 != 0 || q.Aux2 != 0)
-    std::snprintf(text + n, sizeof text - n, " %g/%g/%g", q.OpenInterest, q.Aux1, q.Aux2);
-  return text;
-}
-
-std::vector<std::string> Show(const Quotation* bars, size_t count) {
-  std::vector<std::string> shown;
-  for (size_t i = 0; i < count; ++i) shown.push_back(Show(bars[i]));
-  return shown;
-}
-
 Quotation Held(uint64_t stamp, float close, float volume) {
   Quotation q{};
   q.DateTime = stamp;
   q.Open = q.High = q.Low = q.Close = close;
   q.Volume = volume;
   return q;
-}
-
-Quotation Daily(int day, float close) {
-  return Held(EodMarker(PackBarTime(2024, 3, day, 0, 0, 0)), close, 0);
 }
 
 std::vector<float> Closes(const Quotation* bars, int count) {

@@ -14,15 +14,9 @@
 
 namespace bar_test {
 
-// A bar as "yyyymmdd hh:mm:ss open/high/low/close volume" (an end-of-day
-// stamp as "yyyymmdd eod"), then " oi/aux1/aux2" when any of them is set.
-std::string Show(const Quotation& bar);
-std::vector<std::string> Show(const Quotation* bars, size_t count);
-
-// A host's bar at `stamp` whose four prices are `close`; a daily one of
-// March 2024.
+// A host's bar at `stamp` whose four prices are `close`, and the closes of
+// the first `count` bars.
 Quotation Held(uint64_t stamp, float close, float volume);
-Quotation Daily(int day, float close);
 std::vector<float> Closes(const Quotation* bars, int count);
 
 // Replaces the ticker's rows in NVEod or NVIntraday with `values`: tuples
