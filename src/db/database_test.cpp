@@ -18,8 +18,7 @@ namespace {
 // any connection state.
 TEST(Recordset, OpenIsFalseWhenNoStatementHandleCanBeHad) {
   CDatabase closed;
-  CSRecordset none(&closed);
-  EXPECT_FALSE(none.Open(CSRecordset::forwardOnly, "SELECT 1", 0));
+  EXPECT_FALSE(CSRecordset(&closed).Open(CSRecordset::forwardOnly, "SELECT 1", 0));
   SQLHENV env = SQL_NULL_HENV;
   ASSERT_TRUE(SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env)));
   CDatabase notAConnection;
