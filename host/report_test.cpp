@@ -3,36 +3,29 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <string>
+#include <utility>
 
 #include "src/host/bar_time.h"
 
 namespace {
 
-TEST(HostReport, PricesKeepTheirDecimalsAndNeverTakeAnExponent) {
-  EXPECT_EQ("31350.00", FormatPrice(31350.0));
-  EXPECT_EQ("101.75", FormatPrice(101.75));
-  EXPECT_EQ("4520.50", FormatPrice(4520.5));
-  EXPECT_EQ("0.125", FormatPrice(0.125));
-  // The float's own digits: 0.1f is not printed as 0.100000001.
-  EXPECT_EQ("0.10", FormatPrice(0.1f));
-  EXPECT_EQ("2729.5784", FormatPrice(2729.57836914f));
-  EXPECT_EQ("0.00", FormatPrice(-0.0));
-  EXPECT_EQ("1500000000.00", FormatPrice(1.5e9));
-  EXPECT_EQ("-12.50", FormatPrice(-12.5));
-  EXPECT_EQ("-", FormatPrice(std::numeric_limits<double>::quiet_NaN()));
-  EXPECT_EQ("-", FormatPrice(std::numeric_limits<double>::infinity()));
-  // Beyond a float's range is no price either.
-  EXPECT_EQ("-", FormatPrice(1e300));
-}
+const double kNaN = std::numeric_limits<double>::quiet_NaN();
+const double kInf = std::numeric_limits<double>::infinity();
 
-TEST(HostReport, VolumesGroupTheirThousands) {
-  EXPECT_EQ("0", FormatVolume(0));
-  EXPECT_EQ("999", FormatVolume(999));
-  EXPECT_EQ("1,000", FormatVolume(1000));
-  EXPECT_EQ("1,234,567", FormatVolume(1234567));
-  EXPECT_EQ("12,345,678,901", FormatVolume(12345678901.0));
-  EXPECT_EQ("-1,000", FormatVolume(-1000));
-  EXPECT_EQ("-", FormatVolume(std::numeric_limits<double>::quiet_NaN()));
+// Prices keep their decimals and never take an exponent; the float's own
+// digits are shown (0.1f is not 0.100000001); beyond a float's range is no
+// price either. Volumes group their thousands.
+TEST(HostReport, PricesAndVolumes) {
+  const std::pair<double, const char*> prices[] = {
+      {31350.0, "31350.00"}, {101.75, "101.75"}, {4520.5, "4520.50"}, {0.125, "0.125"},
+      {0.1f, "0.10"}, {2729.57836914f, "2729.5784"}, {-0.0, "0.00"}, {1.5e9, "1500000000.00"},
+      {-12.5, "-12.50"}, {kNaN, "-"}, {kInf, "-"}, {1e300, "-"}};
+  for (const auto& [value, text] : prices) EXPECT_EQ(text, FormatPrice(value)) << value;
+  const std::pair<double, const char*> volumes[] = {
+      {0, "0"}, {999, "999"}, {1000, "1,000"}, {1234567, "1,234,567"},
+      {12345678901.0, "12,345,678,901"}, {-1000, "-1,000"}, {kNaN, "-"}};
+  for (const auto& [value, text] : volumes) EXPECT_EQ(text, FormatVolume(value)) << value;
 }
 
 TEST(HostReport, FileNumbersReadBackAsTheSameFloat) {

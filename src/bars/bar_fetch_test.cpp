@@ -15,20 +15,49 @@
 #include "db/statements.h"
 #include "host/bar_time.h"
 #include "testing/bar_rows.h"
-#include "testing/test_server.h"
 
 namespace {
 
 using bar_test::BarServerTest;
+using bar_test::Held;
 using bar_test::LoadRows;
-using bar_test::LoadRowsPastChecks;
+using Bars = std::vector<std::string>;
 
-Quotation Held(uint64_t stamp, float close, float volume) {
-  Quotation q{};
-  q.DateTime = stamp;
-  q.Open = q.High = q.Low = q.Close = close;
-  q.Volume = volume;
-  return q;
+// A bar as "yyyymmdd hh:mm:ss open/high/low/close volume" (an end-of-day
+// stamp as "yyyymmdd eod"), then " oi/aux1/aux2" when any of them is set.
+std::string Show(const Quotation& q) {
+  const BarTime t = UnpackBarTime(q.DateTime);
+  char text[200];
+  int n = IsEodMarker(q.DateTime)
+              ? std::snprintf(text, sizeof text, "%04d%02d%02d eod", t.year, t.month, t.day)
+              : std::snprintf(text, sizeof text, "%04d%02d%02d %02d:%02d:%02d", t.year, t.month,
+                              t.day, t.hour, t.minute, t.second);
+  n += std::snprintf(text + n, sizeof text - n, " %g/%g/%g/%g %g", q.Open, q.High, q.Low, q.Close,
+                     q.Volume);
+  if (q.OpenInterest != 0 || q.Aux1 != 0 || q.Aux2 != 0)
+    std::snprintf(text + n, sizeof text - n, " %g/%g/%g", q.OpenInterest, q.Aux1, q.Aux2);
+  return text;
+}
+
+Bars Show(const Quotation* bars, size_t count) {
+  Bars shown;
+  for (size_t i = 0; i < count; ++i) shown.push_back(Show(bars[i]));
+  return shown;
+}
+
+// The bars FetchBars gives from `date` 00:00, after it returned `result`.
+Bars Fetch(CGlobal& g, const std::string& ticker, int periodicity, const char* date,
+           int lastValid = -1, Quotation* held = nullptr, int result = 1) {
+  std::vector<Quotation> fetched;
+  EXPECT_EQ(result, FetchBars(g, fetched, ticker, periodicity, lastValid, date, "00:00", held))
+      << ticker << " from " << date;
+  return Show(fetched.data(), fetched.size());
+}
+
+// Drops the seconds in the statement, so that rows of one minute fold.
+void DropSeconds(CGlobal& g) {
+  g.m_strIntradayColumns.replace(g.m_strIntradayColumns.find("TrTime"), 6,
+                                 "TIME_FORMAT(TrTime,'%H:%i:00')");
 }
 
 TEST_F(BarServerTest, PacksMarksAndFoldsRows) {
@@ -36,28 +65,18 @@ TEST_F(BarServerTest, PacksMarksAndFoldsRows) {
            "('2024-03-05','09:30:00',1,1,1,1,10,0),('2024-03-05','09:31:10',2,2,2,2,20,0),"
            "('2024-03-05','09:31:40',3,4,2.5,3.5,30,0),('2024-03-05','23:59:58',5,5,5,5,50,0),"
            "('2024-03-05','23:59:59',6,6,6,6,60,0)");
-  // Seconds dropped by the statement, so that two rows share one minute.
-  g.m_strIntradayColumns.replace(g.m_strIntradayColumns.find("TrTime"), 6,
-                                 "TIME_FORMAT(TrTime,'%H:%i:00')");
-  std::vector<Quotation> fetched;
-  ASSERT_EQ(1, FetchBars(g, fetched, "ZZFOLD", 60, -1, "2024-03-05", "00:00", nullptr));
-  ASSERT_EQ(3u, fetched.size());
-  EXPECT_EQ(PackBarTime(2024, 3, 5, 9, 31, 0), fetched[1].DateTime);
-  EXPECT_EQ(3.0f, fetched[1].Open);
-  EXPECT_EQ(4.0f, fetched[1].High);
-  EXPECT_EQ(2.5f, fetched[1].Low);
-  EXPECT_EQ(3.5f, fetched[1].Close);
-  EXPECT_EQ(30.0f, fetched[1].Volume) << "the last row wins, nothing is added up";
-  EXPECT_EQ(PackBarTime(2024, 3, 5, 23, 59, 0), fetched[2].DateTime);
-  EXPECT_EQ(6.0f, fetched[2].Close);
-
+  DropSeconds(g);
+  EXPECT_EQ((Bars{"20240305 09:30:00 1/1/1/1 10", "20240305 09:31:00 3/4/2.5/3.5 30",
+                  "20240305 23:59:00 6/6/6/6 60"}),
+            Fetch(g, "ZZFOLD", 60, "2024-03-05"))
+      << "the last row of a minute wins, nothing is added up";
   BuildIntradayColumnList(g);
-  fetched.clear();
+  std::vector<Quotation> fetched;
   ASSERT_EQ(1, FetchBars(g, fetched, "ZZFOLD", 60, -1, "2024-03-05", "09:31:40", nullptr));
-  ASSERT_EQ(3u, fetched.size());
-  EXPECT_EQ(PackBarTime(2024, 3, 5, 9, 31, 40), fetched[0].DateTime);
-  EXPECT_EQ(PackBarTime(2024, 3, 5, 23, 59, 58), fetched[1].DateTime);
-  EXPECT_EQ(EodMarker(PackBarTime(2024, 3, 5, 0, 0, 0)), fetched[2].DateTime);
+  EXPECT_EQ((Bars{"20240305 09:31:40 3/4/2.5/3.5 30", "20240305 23:59:58 5/5/5/5 50",
+                  "20240305 eod 6/6/6/6 60"}),
+            Show(fetched.data(), fetched.size()))
+      << "a row at 23:59:59 closes the day";
 
   LoadRows("NVEod", "ZZFOLD", "('2024-03-04',1,2,0.5,1.5,0,0),('2024-03-05',2,3,1,2.5,7,0)");
   fetched.clear();
@@ -65,8 +84,7 @@ TEST_F(BarServerTest, PacksMarksAndFoldsRows) {
   ASSERT_EQ(1u, fetched.size());
   EXPECT_EQ(2024u << 20 | 3u << 16 | 5u << 11 | 0x7FFu, fetched[0].DateTimeHigh);
   EXPECT_EQ(0xFFFFFFC0u, fetched[0].DateTimeLow);
-  EXPECT_EQ(2.5f, fetched[0].Close);
-  EXPECT_EQ(7.0f, fetched[0].Volume);
+  EXPECT_EQ("20240305 eod 2/3/1/2.5 7", Show(fetched[0]));
 }
 
 TEST_F(BarServerTest, CarriesTheHostsValuesIntoTheFirstBarOnly) {
@@ -75,90 +93,55 @@ TEST_F(BarServerTest, CarriesTheHostsValuesIntoTheFirstBarOnly) {
   Quotation held[3] = {Held(PackBarTime(2024, 3, 1, 0, 0, 0), 9, 9),
                        Held(PackBarTime(2024, 3, 2, 0, 0, 0), 9, 9)};
   held[0].OpenInterest = 11;
-  held[1].OpenInterest = 21;
-  held[1].Aux1 = 22;
-  held[1].Aux2 = 23;
-  std::vector<Quotation> fetched;
-  ASSERT_EQ(1, FetchBars(g, fetched, "ZZCARRY", 86400, 1, "2024-03-04", "00:00", held));
-  ASSERT_EQ(3u, fetched.size());
-  EXPECT_EQ(21.0f, fetched[0].OpenInterest);
-  EXPECT_EQ(22.0f, fetched[0].Aux1);
-  EXPECT_EQ(23.0f, fetched[0].Aux2);
-  EXPECT_EQ(0.0f, fetched[0].Volume) << "a bar with zero volume is a bar like any other";
-  for (int i = 1; i < 3; ++i)
-    EXPECT_EQ(0.0f, fetched[i].OpenInterest + fetched[i].Aux1 + fetched[i].Aux2);
-
+  held[1].OpenInterest = 21, held[1].Aux1 = 22, held[1].Aux2 = 23;
+  EXPECT_EQ((Bars{"20240304 eod 1/1/1/1 0 21/22/23", "20240305 eod 2/2/2/2 5",
+                  "20240306 eod 3/3/3/3 6"}),
+            Fetch(g, "ZZCARRY", 86400, "2024-03-04", 1, held))
+      << "a bar with zero volume is a bar like any other";
   // With one held bar nothing is carried.
-  fetched.clear();
-  ASSERT_EQ(1, FetchBars(g, fetched, "ZZCARRY", 86400, 0, "2024-03-04", "00:00", held + 1));
-  EXPECT_EQ(0.0f, fetched[0].OpenInterest + fetched[0].Aux1 + fetched[0].Aux2);
+  EXPECT_EQ("20240304 eod 1/1/1/1 0", Fetch(g, "ZZCARRY", 86400, "2024-03-04", 0, held + 1)[0]);
 }
 
 TEST_F(BarServerTest, NullValuesSkipTheRowOrReadAsZero) {
   LoadRows("NVEod", "ZZNULL",
            "('2024-03-04',1,1,1,NULL,5,5),('2024-03-05',NULL,2,2,2,5,5),"
            "('2024-03-06',3,3,3,3,NULL,NULL),('2024-03-07',4,4,4,4,-7,NULL)");
-  std::vector<Quotation> fetched;
-  ASSERT_EQ(1, FetchBars(g, fetched, "ZZNULL", 86400, -1, "2024-03-01", "00:00", nullptr));
-  ASSERT_EQ(2u, fetched.size());
-  EXPECT_EQ(20240306, BarDateNumber(fetched[0].DateTime));
-  EXPECT_EQ(0.0f, fetched[0].Volume);
-  EXPECT_EQ(-7.0f, fetched[1].Volume) << "a NULL adjusted close adjusts nothing";
-
+  EXPECT_EQ((Bars{"20240306 eod 3/3/3/3 0", "20240307 eod 4/4/4/4 -7"}),
+            Fetch(g, "ZZNULL", 86400, "2024-03-01"))
+      << "a NULL price drops the row; a NULL adjusted close adjusts nothing";
   LoadRows("NVEod", "ZZNULL", "('2024-03-04',1,1,1,NULL,5,5)");
-  fetched.clear();
-  EXPECT_EQ(0, FetchBars(g, fetched, "ZZNULL", 86400, -1, "2024-03-01", "00:00", nullptr));
+  EXPECT_EQ(Bars{}, Fetch(g, "ZZNULL", 86400, "2024-03-01", -1, nullptr, 0));
 }
 
-bool AllFinite(const Quotation& q) {
-  return std::isfinite(q.Open) && std::isfinite(q.High) && std::isfinite(q.Low) &&
-         std::isfinite(q.Close) && std::isfinite(q.Volume) && std::isfinite(q.OpenInterest);
-}
-
-TEST_F(BarServerTest, NumbersBeyondAFloatSkipTheRowOrReadAsZero) {
-  // The server holds doubles; 1e39 arrives as an infinity once fetched as a
-  // float. A price beyond the range drops its row as a NULL price would; a
-  // volume or adjusted close beyond it reads as 0.
-  LoadRowsPastChecks("NVEod", "ZZHUGE",
-                     "('2024-03-04',10,11,9,10,100,5),('2024-03-05',20,21,19,20,1e39,20),"
-                     "('2024-03-06',30,31,29,30,300,-1e39),('2024-03-07',40,41,39,40,400,1e39),"
-                     "('2024-03-08',1,1e39,1,1,5,1),('2024-03-11',1e39,1e39,1e39,1e39,7,1e39)");
+// The server holds doubles; 1e39 arrives as an infinity once fetched as a
+// float. A price beyond the range drops its row as a NULL price would; a
+// volume or adjusted close beyond it reads as 0. In the second case each
+// value is a float, but the adjusted close over the close is not.
+TEST_F(BarServerTest, NumbersBeyondAFloatSkipTheRowOrAdjustNothing) {
+  bar_test::LoadRowsPastChecks(
+      "NVEod", "ZZHUGE",
+      "('2024-03-04',10,11,9,10,100,5),('2024-03-05',20,21,19,20,1e39,20),"
+      "('2024-03-06',30,31,29,30,300,-1e39),('2024-03-07',40,41,39,40,400,1e39),"
+      "('2024-03-08',1,1e39,1,1,5,1),('2024-03-11',1e39,1e39,1e39,1e39,7,1e39)");
   Quotation held[3] = {Held(PackBarTime(2024, 3, 1, 0, 0, 0), 8, 80),
                        Held(PackBarTime(2024, 3, 2, 0, 0, 0), 9, 90)};
-  std::vector<Quotation> fetched;
-  ASSERT_EQ(1, FetchBars(g, fetched, "ZZHUGE", 86400, 1, "2024-03-04", "00:00", held));
-  for (const Quotation& q : fetched) EXPECT_TRUE(AllFinite(q)) << BarDateNumber(q.DateTime);
-  ASSERT_EQ(4u, fetched.size()) << "the rows with a price beyond a float make no bar";
-  EXPECT_EQ(20240307, BarDateNumber(fetched[3].DateTime));
-  // Only the first row adjusts (factor 0.5); the later ones have no usable
-  // adjusted close.
-  EXPECT_EQ(5.0f, fetched[0].Close);
-  EXPECT_EQ(200.0f, fetched[0].Volume);
-  EXPECT_EQ(20.0f, fetched[1].Close);
-  EXPECT_EQ(0.0f, fetched[1].Volume) << "a volume beyond a float reads as 0";
-  EXPECT_EQ(30.0f, fetched[2].Close);
-  EXPECT_EQ(40.0f, fetched[3].Close);
-  EXPECT_EQ(400.0f, fetched[3].Volume);
-  EXPECT_EQ(4.0f, held[0].Close) << "the held bar is rescaled by the first row alone";
-  EXPECT_EQ(160.0f, held[0].Volume);
-  EXPECT_EQ(9.0f, held[1].Close) << "the host's last bar is never rescaled";
-}
+  EXPECT_EQ((Bars{"20240304 eod 5/5.5/4.5/5 200", "20240305 eod 20/21/19/20 0",
+                  "20240306 eod 30/31/29/30 300", "20240307 eod 40/41/39/40 400"}),
+            Fetch(g, "ZZHUGE", 86400, "2024-03-04", 1, held))
+      << "only the first row adjusts (by 0.5); a price beyond a float makes no bar";
+  EXPECT_EQ((Bars{"20240301 00:00:00 4/4/4/4 160", "20240302 00:00:00 9/9/9/9 90"}),
+            Show(held, 2))
+      << "the held bars are rescaled by the first row alone, the host's last bar never";
 
-TEST_F(BarServerTest, AFactorBeyondAFloatAdjustsNothing) {
-  // Each value is a float, but the adjusted close over the close is not.
   LoadRows("NVEod", "ZZFACTOR",
            "('2024-03-04',2,2,2,2,100,2),('2024-03-05',1e-30,1e-30,1e-30,1e-30,50,1e30),"
            "('2024-03-06',3e38,3e38,3e38,3e38,1e30,1e-10)");
-  Quotation held[3] = {Held(PackBarTime(2024, 3, 1, 0, 0, 0), 8, 80),
-                       Held(PackBarTime(2024, 3, 2, 0, 0, 0), 9, 90)};
-  std::vector<Quotation> fetched;
-  ASSERT_EQ(1, FetchBars(g, fetched, "ZZFACTOR", 86400, 1, "2024-03-04", "00:00", held));
-  ASSERT_EQ(3u, fetched.size());
-  for (const Quotation& q : fetched) EXPECT_TRUE(AllFinite(q)) << BarDateNumber(q.DateTime);
-  EXPECT_EQ(2.0f, fetched[0].Close);
-  EXPECT_EQ(100.0f, fetched[0].Volume);
-  EXPECT_EQ(8.0f, held[0].Close) << "no held bar is rescaled by a factor beyond a float";
-  EXPECT_EQ(80.0f, held[0].Volume);
+  held[0] = Held(PackBarTime(2024, 3, 1, 0, 0, 0), 8, 80);
+  EXPECT_EQ((Bars{"20240304 eod 2/2/2/2 100", "20240305 eod 1e-30/1e-30/1e-30/1e-30 50",
+                  "20240306 eod 3e+38/3e+38/3e+38/3e+38 1e+30"}),
+            Fetch(g, "ZZFACTOR", 86400, "2024-03-04", 1, held));
+  EXPECT_EQ("20240301 00:00:00 8/8/8/8 80", Show(held[0]))
+      << "no held bar is rescaled by a factor beyond a float";
 }
 
 TEST_F(BarServerTest, FailuresLeaveTheHostsBarsAndOnlyAMissingColumnIsTold) {
@@ -167,44 +150,33 @@ TEST_F(BarServerTest, FailuresLeaveTheHostsBarsAndOnlyAMissingColumnIsTold) {
                        Held(PackBarTime(2024, 3, 2, 0, 0, 0), 9, 9)};
   Quotation before[3];
   std::memcpy(before, held, sizeof held);
-  std::vector<Quotation> fetched;
-
-  std::string list = g.m_strEodColumns;
+  const std::string list = g.m_strEodColumns;
   g.m_strEodColumns = list.substr(0, list.rfind(",AdjClose"));
-  std::string shown = bar_test::MessagesDuring([&] {
-    EXPECT_EQ(0, FetchBars(g, fetched, "ZZFAIL", 86400, 1, "2024-03-01", "00:00", held));
-  });
+  Bars shown = bar_test::MessagesDuring(
+      [&] { EXPECT_EQ(Bars{}, Fetch(g, "ZZFAIL", 86400, "2024-03-01", 1, held, 0)); });
 #if !defined(_WIN32)
-  EXPECT_EQ("Field 'AdjClose' is not found in the plugin.\n", shown);
+  EXPECT_EQ(Bars{"Field 'AdjClose' is not found in the plugin."}, shown);
 #endif
-
   g.m_strEodColumns = list + ",NoSuchColumn";  // the server rejects it
-  std::string silent = bar_test::MessagesDuring([&] {
-              EXPECT_EQ(0, FetchBars(g, fetched, "ZZFAIL", 86400, 1, "2024-03-01", "00:00", held));
-              // An empty statement, for a periodicity without one.
-              EXPECT_EQ(0, FetchBars(g, fetched, "ZZFAIL", 300, 1, "2024-03-01", "00:00", held));
-              g.m_strEodColumns = list;
-              // An empty result.
-              EXPECT_EQ(0, FetchBars(g, fetched, "ZZFAIL", 86400, 1, "2030-01-01", "00:00", held));
-            });
-#if !defined(_WIN32)
-  EXPECT_EQ("", silent);
-#endif
-  EXPECT_TRUE(fetched.empty());
+  shown = bar_test::MessagesDuring([&] {
+    EXPECT_EQ(Bars{}, Fetch(g, "ZZFAIL", 86400, "2024-03-01", 1, held, 0));
+    // An empty statement, for a periodicity without one.
+    EXPECT_EQ(Bars{}, Fetch(g, "ZZFAIL", 300, "2024-03-01", 1, held, 0));
+    g.m_strEodColumns = list;
+    // An empty result.
+    EXPECT_EQ(Bars{}, Fetch(g, "ZZFAIL", 86400, "2030-01-01", 1, held, 0));
+  });
+  EXPECT_EQ(Bars{}, shown);
   EXPECT_EQ(0, std::memcmp(before, held, sizeof held));
-
   delete g.m_pDatabase;
   g.m_pDatabase = nullptr;
-  EXPECT_EQ(0, FetchBars(g, fetched, "ZZFAIL", 86400, 1, "2024-03-01", "00:00", held));
+  EXPECT_EQ(Bars{}, Fetch(g, "ZZFAIL", 86400, "2024-03-01", 1, held, 0));
 }
 
 TEST_F(BarServerTest, TickersReachTheServerUnchangedAndHarmNothing) {
   for (std::string ticker : {"A%s", "A%n%n", "C\"D", "E`F"}) {
     LoadRows("NVEod", ticker, "('2024-03-04',1,1,1,1,5,0)");
-    std::vector<Quotation> fetched;
-    EXPECT_EQ(1, FetchBars(g, fetched, ticker, 86400, -1, "2024-01-01", "00:00", nullptr))
-        << ticker;
-    EXPECT_EQ(1u, fetched.size()) << ticker;
+    EXPECT_EQ(1u, Fetch(g, ticker, 86400, "2024-01-01").size());
   }
   // A quote ends the ticker's text early: the statement reads more rows or
   // is rejected, but the plug-in's account writes nothing.
@@ -287,23 +259,18 @@ TEST_F(BarServerTest, AdjustmentEqualsSequentialRescalingBitForBit) {
       int kind = pick(60);
       r.adjClose = kind == 0 ? price() : kind == 1 ? 0.0f : kind == 2 ? -1.0f : r.close;
       if (i == 7) r.close = 0, r.adjClose = 5;
-      BarTime t = UnpackBarTime(r.stamp);
-      char text[200];
-      if (daily)
-        std::snprintf(text, sizeof text, "('%d-%02d-%02d',", t.year, t.month, t.day);
-      else
-        std::snprintf(text, sizeof text, "('%d-%02d-%02d','%02d:%02d:%02d',", t.year, t.month,
-                      t.day, t.hour, t.minute, second);
-      values += (values.empty() ? "" : ",") + std::string(text);
-      std::snprintf(text, sizeof text, "%.6f,%.6f,%.6f,%.6f,%.6f,%.6f)", r.open, r.high, r.low,
-                    r.close, r.volume, r.adjClose);
+      const BarTime t = UnpackBarTime(r.stamp);
+      char text[200], time[16] = "";
+      if (!daily) std::snprintf(time, sizeof time, ",'%02d:%02d:%02d'", t.hour, t.minute, second);
+      std::snprintf(text, sizeof text, "%s('%d-%02d-%02d'%s,%.6f,%.6f,%.6f,%.6f,%.6f,%.6f)",
+                    values.empty() ? "" : ",", t.year, t.month, t.day, time, r.open, r.high,
+                    r.low, r.close, r.volume, r.adjClose);
       values += text;
       rows.push_back(r);
     }
     LoadRows(daily ? "NVEod" : "NVIntraday", "ZZADJ", values);
     BuildIntradayColumnList(g);
-    g.m_strIntradayColumns.replace(g.m_strIntradayColumns.find("TrTime"), 6,
-                                   "TIME_FORMAT(TrTime,'%H:%i:00')");
+    DropSeconds(g);
 
     // Held bars before the first row; in round 2 the host's last bar has
     // the first row's stamp and a close whose whole part equals the first
@@ -361,16 +328,16 @@ TEST_F(BarServerTest, RequestsKeepNoMemoryPerRow) {
     values += row;
   }
   LoadRows("NVIntraday", "ZZMEM", values);
-  auto request = [&] {
-    std::vector<Quotation> fetched;
-    ASSERT_EQ(1, FetchBars(g, fetched, "ZZMEM", 60, -1, "2024-01-01", "00:00", nullptr));
-    ASSERT_EQ(static_cast<size_t>(rows), fetched.size());
+  auto requests = [&](int count) {
+    for (std::vector<Quotation> fetched; count-- > 0; fetched.clear()) {
+      ASSERT_EQ(1, FetchBars(g, fetched, "ZZMEM", 60, -1, "2024-01-01", "00:00", nullptr));
+      ASSERT_EQ(static_cast<size_t>(rows), fetched.size());
+    }
   };
-  // The first requests settle the allocator's pools.
-  for (int i = 0; i < 2; ++i) request();
+  requests(2);  // the first requests settle the allocator's pools
   const long before = ResidentKb();
   ASSERT_GT(before, 0);
-  for (int i = 0; i < 4; ++i) request();
+  requests(4);
   // 32 bytes a row kept would be 2,500 KiB over these four requests.
   EXPECT_LT(ResidentKb() - before, 400) << "KiB kept by four requests of " << rows << " rows";
   LoadRows("NVIntraday", "ZZMEM", "");

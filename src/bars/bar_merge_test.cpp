@@ -5,20 +5,14 @@
 #include <vector>
 
 #include "host/bar_time.h"
+#include "testing/bar_rows.h"
 
 namespace {
 
-Quotation Bar(int day, float close) {
-  Quotation q{};
-  q.DateTime = EodMarker(PackBarTime(2024, 3, day, 0, 0, 0));
-  q.Close = close;
-  return q;
-}
+using bar_test::Closes;
 
-std::vector<float> Closes(const Quotation* bars, int count) {
-  std::vector<float> closes;
-  for (int i = 0; i < count; ++i) closes.push_back(bars[i].Close);
-  return closes;
+Quotation Bar(int day, float close) {
+  return bar_test::Held(EodMarker(PackBarTime(2024, 3, day, 0, 0, 0)), close, 0);
 }
 
 TEST(BarTime, PacksFieldsAndMarksTheEndOfDay) {

@@ -13,6 +13,10 @@
 
 namespace {
 
+Quotation Daily(int day, float close) {
+  return bar_test::Held(EodMarker(PackBarTime(2024, 3, day, 0, 0, 0)), close, 0);
+}
+
 // Tests share the module's connection state; each request test sets it and
 // puts it back.
 class BarRequestTest : public bar_test::BarServerTest {
@@ -38,25 +42,18 @@ class BarRequestTest : public bar_test::BarServerTest {
   }
   void TearDown() override { g_nConnState = saved_; }
 
-  static Quotation Daily(int day, float close) {
-    Quotation q{};
-    q.DateTime = EodMarker(PackBarTime(2024, 3, day, 0, 0, 0));
-    q.Close = close;
-    return q;
-  }
-  static std::vector<float> Closes(const Quotation* bars, int count) {
-    std::vector<float> closes;
-    for (int i = 0; i < count; ++i) closes.push_back(bars[i].Close);
-    return closes;
+  // The closes of the request's bars, after it answered `count`.
+  std::vector<float> Request(int periodicity, int lastValid, Quotation* bars, int count) {
+    EXPECT_EQ(count, GetQuotesEx(g, "ZZREQ", periodicity, lastValid, 10, bars));
+    return bar_test::Closes(bars, count);
   }
 
   int32_t saved_ = 0;
 };
 
 TEST_F(BarRequestTest, OnlyWhileConnected) {
-  Quotation bars[3];
+  Quotation bars[3], before[3];
   std::memset(bars, 0x5A, sizeof bars);
-  Quotation before[3];
   std::memcpy(before, bars, sizeof bars);
   for (int32_t state : {CONN_WAIT, CONN_DISCONNECTED, CONN_DOWN, CONN_ERROR}) {
     g_nConnState = state;
@@ -69,58 +66,44 @@ TEST_F(BarRequestTest, OnlyWhileConnected) {
 TEST_F(BarRequestTest, DailyStartPoint) {
   // Nothing held: from the configured date.
   Quotation bars[10] = {};
-  EXPECT_EQ(3, GetQuotesEx(g, "ZZREQ", 86400, -1, 10, bars));
-  EXPECT_EQ((std::vector<float>{4, 5, 6}), Closes(bars, 3));
-
+  EXPECT_EQ((std::vector<float>{4, 5, 6}), Request(86400, -1, bars, 3));
   // One held bar counts as no history: the configured date again, and the
   // held bar, newer than the first fetched one, is dropped...
   Quotation one[10] = {Daily(5, 50)};
-  EXPECT_EQ(3, GetQuotesEx(g, "ZZREQ", 86400, 0, 10, one));
-  EXPECT_EQ((std::vector<float>{4, 5, 6}), Closes(one, 3));
+  EXPECT_EQ((std::vector<float>{4, 5, 6}), Request(86400, 0, one, 3));
   // ...unless no date is configured: then from that bar's date.
   g.m_nBackfillEod = 0;
   Quotation single[10] = {Daily(5, 50)};
-  EXPECT_EQ(2, GetQuotesEx(g, "ZZREQ", 86400, 0, 10, single));
-  EXPECT_EQ((std::vector<float>{5, 6}), Closes(single, 2));
+  EXPECT_EQ((std::vector<float>{5, 6}), Request(86400, 0, single, 2));
   g.m_nBackfillEod = 20240304;
-
   // History up to a date at or after the configured one: from the last
   // bar's date, which the fetched bar of that date replaces.
   Quotation held[10] = {Daily(1, 10), Daily(4, 40), Daily(5, 50)};
-  EXPECT_EQ(4, GetQuotesEx(g, "ZZREQ", 86400, 2, 10, held));
-  EXPECT_EQ((std::vector<float>{10, 40, 5, 6}), Closes(held, 4));
-
+  EXPECT_EQ((std::vector<float>{10, 40, 5, 6}), Request(86400, 2, held, 4));
   // History ending before the configured date: from the configured date.
   Quotation old[10] = {Daily(1, 10), Daily(2, 20)};
-  EXPECT_EQ(5, GetQuotesEx(g, "ZZREQ", 86400, 1, 10, old));
-  EXPECT_EQ((std::vector<float>{10, 20, 4, 5, 6}), Closes(old, 5));
+  EXPECT_EQ((std::vector<float>{10, 20, 4, 5, 6}), Request(86400, 1, old, 5));
 }
 
 TEST_F(BarRequestTest, IntradayStartPoint) {
   Quotation bars[10] = {};
-  EXPECT_EQ(4, GetQuotesEx(g, "ZZREQ", 60, -1, 10, bars));
-  EXPECT_EQ((std::vector<float>{51, 52, 53, 61}), Closes(bars, 4));
+  EXPECT_EQ((std::vector<float>{51, 52, 53, 61}), Request(60, -1, bars, 4));
   EXPECT_TRUE(IsEodMarker(bars[2].DateTime)) << "a row at 23:59:59 closes the day";
-
   // From the last bar's date and time.
   Quotation held[10] = {bars[0], bars[0]};
   held[0].DateTime = PackBarTime(2024, 3, 5, 10, 0, 0);
   held[1].Close = 99;
-  EXPECT_EQ(5, GetQuotesEx(g, "ZZREQ", 60, 1, 10, held));
-  EXPECT_EQ((std::vector<float>{51, 51, 52, 53, 61}), Closes(held, 5));
-
+  EXPECT_EQ((std::vector<float>{51, 51, 52, 53, 61}), Request(60, 1, held, 5));
   // An end-of-day last bar dated on or after the market date: no query.
   Quotation closed[10] = {bars[0], bars[2]};
   closed[1].Close = 99;
-  g.m_nMarketDate = 20240305;
-  EXPECT_EQ(2, GetQuotesEx(g, "ZZREQ", 60, 1, 10, closed));
-  EXPECT_EQ(99.0f, closed[1].Close);
-  g.m_nMarketDate = 0;
-  EXPECT_EQ(2, GetQuotesEx(g, "ZZREQ", 60, 1, 10, closed));
+  for (int marketDate : {20240305, 0}) {
+    g.m_nMarketDate = marketDate;
+    EXPECT_EQ((std::vector<float>{51, 99}), Request(60, 1, closed, 2)) << marketDate;
+  }
   // Before the market date: from 23:59:59 of that day, whose row replaces it.
   g.m_nMarketDate = 20240306;
-  EXPECT_EQ(3, GetQuotesEx(g, "ZZREQ", 60, 1, 10, closed));
-  EXPECT_EQ((std::vector<float>{51, 53, 61}), Closes(closed, 3));
+  EXPECT_EQ((std::vector<float>{51, 53, 61}), Request(60, 1, closed, 3));
 }
 
 TEST_F(BarRequestTest, OlderLayoutRoundTrip) {

@@ -18,9 +18,7 @@ namespace {
 // any connection state.
 TEST(Recordset, OpenIsFalseWhenNoStatementHandleCanBeHad) {
   CDatabase closed;
-  CSRecordset none(&closed);
-  EXPECT_FALSE(none.Open(CSRecordset::forwardOnly, "SELECT 1", 0));
-
+  EXPECT_FALSE(CSRecordset(&closed).Open(CSRecordset::forwardOnly, "SELECT 1", 0));
   SQLHENV env = SQL_NULL_HENV;
   ASSERT_TRUE(SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env)));
   CDatabase notAConnection;
@@ -67,8 +65,7 @@ std::string Rows(int count) {
          "IF(n % 6 = 3, NULL, TIMESTAMP '2024-03-05 09:00:00' + INTERVAL n MINUTE) AS Stamp, "
          "IF(n % 6 = 4, NULL, CONCAT(DATE '2024-03-05', ' ', SEC_TO_TIME(n * 61))) AS StampText, "
          "IF(n % 6 = 5, NULL, CONCAT(n, '.5')) AS NumText "
-         "FROM s WHERE n <= " +
-         std::to_string(count) + " ORDER BY n";
+         "FROM s WHERE n <= " + std::to_string(count) + " ORDER BY n";
 }
 
 std::string Show(const CDBVariant& v) {
@@ -85,12 +82,11 @@ std::vector<std::string> ReadAll(CSRecordset& rs) {
   std::vector<std::string> rows;
   CDBVariant v;
   for (; !rs.IsEOF(); rs.MoveNext()) {
-    std::string row;
+    std::string row, label;
     for (const char* number : {"Num", "Price", "NumText"}) {
       rs.GetFieldValue(number, v, SQL_C_FLOAT_TYPE);
       row += Show(v) + "|";
     }
-    std::string label;
     bool isNull = false;
     rs.GetFieldValue("Label", label, &isNull);
     row += (isNull ? "NULL" : label) + "|";
@@ -109,6 +105,14 @@ class RecordsetServerTest : public ::testing::Test {
     ASSERT_TRUE(testing_server::Configured()) << "source scripts/dbserver env first";
     db = testing_server::Admin();
   }
+  // Opens `sql` on `on` (the admin's connection by default) in blocks of `rows`.
+  std::unique_ptr<CSRecordset> Open(const std::string& sql, unsigned long rows,
+                                    CDatabase* on = nullptr) {
+    auto rs = std::make_unique<CSRecordset>(on ? on : db.get());
+    rs->SetRowsetSize(rows);
+    EXPECT_TRUE(rs->Open(CSRecordset::forwardOnly, sql, 0)) << sql;
+    return rs;
+  }
   std::unique_ptr<CDatabase> db;
 };
 
@@ -118,58 +122,47 @@ class RecordsetServerTest : public ::testing::Test {
 TEST_F(RecordsetServerTest, BlocksReadTheSameRowsAsRowByRow) {
   for (int count : {0, 1, 3, 4, 5, 8, 9}) {
     SCOPED_TRACE("rows: " + std::to_string(count));
-    CSRecordset single(db.get());
-    ASSERT_TRUE(single.Open(CSRecordset::forwardOnly, Rows(count), 0));
-    EXPECT_FALSE(single.IsBlockFetch());
-    const std::vector<std::string> expected = ReadAll(single);
+    auto single = Open(Rows(count), 1);
+    EXPECT_FALSE(single->IsBlockFetch());
+    const std::vector<std::string> expected = ReadAll(*single);
     ASSERT_EQ(static_cast<size_t>(count), expected.size());
-
-    CSRecordset block(db.get());
-    block.SetRowsetSize(4);
-    ASSERT_TRUE(block.Open(CSRecordset::forwardOnly, Rows(count), 0));
-    EXPECT_TRUE(block.IsBlockFetch());
-    EXPECT_EQ(count == 0, block.IsBOF());
-    EXPECT_EQ(count == 0, block.IsEOF());
-    EXPECT_EQ(expected, ReadAll(block));
-    EXPECT_TRUE(block.IsEOF());
-    block.MoveNext();  // past the end stays at the end
-    EXPECT_TRUE(block.IsEOF());
+    auto block = Open(Rows(count), 4);
+    EXPECT_TRUE(block->IsBlockFetch());
+    EXPECT_EQ(count == 0, block->IsBOF());
+    EXPECT_EQ(count == 0, block->IsEOF());
+    EXPECT_EQ(expected, ReadAll(*block));
+    block->MoveNext();  // past the end stays at the end
+    EXPECT_TRUE(block->IsEOF());
   }
   // One row of NULLs in every column, in a block of one.
-  CSRecordset rs(db.get());
-  rs.SetRowsetSize(2);
-  ASSERT_TRUE(rs.Open(CSRecordset::forwardOnly,
-                      "SELECT NULL + 0.5 AS Num, NULL + 0.5 AS Price, CAST(NULL AS CHAR(8)) AS "
-                      "Label, CAST(NULL AS DATETIME) AS Stamp, CAST(NULL AS CHAR(19)) AS "
-                      "StampText, CAST(NULL AS CHAR(8)) AS NumText",
-                      0));
-  EXPECT_TRUE(rs.IsBlockFetch());
-  EXPECT_EQ(std::vector<std::string>{"NULL|NULL|NULL|NULL|NULL|NULL|"}, ReadAll(rs));
+  auto rs = Open("SELECT NULL + 0.5 AS Num, NULL + 0.5 AS Price, CAST(NULL AS CHAR(8)) AS Label, "
+                 "CAST(NULL AS DATETIME) AS Stamp, CAST(NULL AS CHAR(19)) AS StampText, "
+                 "CAST(NULL AS CHAR(8)) AS NumText", 2);
+  EXPECT_TRUE(rs->IsBlockFetch());
+  EXPECT_EQ(std::vector<std::string>{"NULL|NULL|NULL|NULL|NULL|NULL|"}, ReadAll(*rs));
 }
 
 // A column the result lacks fails at its first read; so does a value asked
 // for as a kind the block does not hold, and a read past the end.
 TEST_F(RecordsetServerTest, MissingColumnsAndKindsABlockDoesNotHoldAreDatabaseErrors) {
-  CSRecordset rs(db.get());
-  rs.SetRowsetSize(16);
-  ASSERT_TRUE(rs.Open(CSRecordset::forwardOnly, Rows(2), 0));
-  ASSERT_TRUE(rs.IsBlockFetch());
+  auto rs = Open(Rows(2), 16);
+  ASSERT_TRUE(rs->IsBlockFetch());
   CDBVariant v;
   std::string text;
-  EXPECT_THROW(rs.GetFieldIndexByName("Missing"), CDBException);
-  EXPECT_THROW(rs.GetFieldValue("Missing", v, SQL_C_FLOAT_TYPE), CDBException);
-  EXPECT_THROW(rs.GetFieldValue("Missing", text), CDBException);
-  EXPECT_THROW(rs.GetFieldValue("Num", text), CDBException) << "numbers are held as floats";
-  EXPECT_THROW(rs.GetFieldValue("Stamp", v, SQL_C_FLOAT_TYPE), CDBException);
-  EXPECT_THROW(rs.GetFieldValue("Stamp", text), CDBException);
-  rs.GetFieldValue("Label", v, SQL_C_TIMESTAMP_TYPE);
+  EXPECT_THROW(rs->GetFieldIndexByName("Missing"), CDBException);
+  EXPECT_THROW(rs->GetFieldValue("Missing", v, SQL_C_FLOAT_TYPE), CDBException);
+  EXPECT_THROW(rs->GetFieldValue("Missing", text), CDBException);
+  EXPECT_THROW(rs->GetFieldValue("Num", text), CDBException) << "numbers are held as floats";
+  EXPECT_THROW(rs->GetFieldValue("Stamp", v, SQL_C_FLOAT_TYPE), CDBException);
+  EXPECT_THROW(rs->GetFieldValue("Stamp", text), CDBException);
+  rs->GetFieldValue("Label", v, SQL_C_TIMESTAMP_TYPE);
   EXPECT_TRUE(v.IsNull()) << "a text with no date in it reads as NULL, as the driver reads it";
-  rs.GetFieldValue("Num", v, SQL_C_FLOAT_TYPE);
+  rs->GetFieldValue("Num", v, SQL_C_FLOAT_TYPE);
   EXPECT_EQ(1.6f, v.m_fltVal) << "a failed read leaves the row where it was";
-  rs.MoveNext();
-  rs.MoveNext();
-  ASSERT_TRUE(rs.IsEOF());
-  EXPECT_THROW(rs.GetFieldValue("Num", v, SQL_C_FLOAT_TYPE), CDBException);
+  rs->MoveNext();
+  rs->MoveNext();
+  ASSERT_TRUE(rs->IsEOF());
+  EXPECT_THROW(rs->GetFieldValue("Num", v, SQL_C_FLOAT_TYPE), CDBException);
 }
 
 // A result the block cannot hold (binary data, a text wider than a block
@@ -177,25 +170,15 @@ TEST_F(RecordsetServerTest, MissingColumnsAndKindsABlockDoesNotHoldAreDatabaseEr
 TEST_F(RecordsetServerTest, BinaryAndVeryWideResultsAreReadRowByRow) {
   for (const char* sql : {"SELECT CAST('ab' AS BINARY(2)) AS B, 1.5 AS Num",
                           "SELECT REPEAT('x', 20000) AS B, 1.5 AS Num"}) {
-    CSRecordset rs(db.get());
-    rs.SetRowsetSize(64);
-    ASSERT_TRUE(rs.Open(CSRecordset::forwardOnly, sql, 0));
-    EXPECT_FALSE(rs.IsBlockFetch()) << sql;
+    auto rs = Open(sql, 64);
+    EXPECT_FALSE(rs->IsBlockFetch()) << sql;
     std::string text;
-    rs.GetFieldValue("B", text);
+    rs->GetFieldValue("B", text);
     EXPECT_TRUE(text == "ab" || text == std::string(20000, 'x')) << sql;
     CDBVariant v;
-    rs.GetFieldValue("Num", v, SQL_C_FLOAT_TYPE);
+    rs->GetFieldValue("Num", v, SQL_C_FLOAT_TYPE);
     EXPECT_EQ(1.5f, v.m_fltVal);
   }
-}
-
-std::string ConnectionId(CDatabase& db) {
-  CSRecordset rs(&db);
-  if (!rs.Open(CSRecordset::forwardOnly, "SELECT CONNECTION_ID() AS Id", 0)) return "";
-  CDBVariant v;
-  rs.GetFieldValue("Id", v, SQL_C_FLOAT_TYPE);
-  return std::to_string(FloatToInt(v.m_fltVal));
 }
 
 // The server ends the plug-in's connection while a block is being read,
@@ -204,31 +187,26 @@ std::string ConnectionId(CDatabase& db) {
 // is read in blocks as before.
 TEST_F(RecordsetServerTest, ABlockAfterALostConnection) {
   CGlobal g;
-  testing_server::PointAt(g);
-  OpenDatabase(g);
-  ASSERT_NE(nullptr, g.m_pDatabase);
+  ASSERT_TRUE(testing_server::Open(g));
   CDatabase other;  // the same account may end its own connections
   other.OpenEx(g.m_strConnect, CDatabase::noOdbcDialog);
-
-  CSRecordset single(g.m_pDatabase);
-  ASSERT_TRUE(single.Open(CSRecordset::forwardOnly, Rows(9), 0));
-  const std::vector<std::string> expected = ReadAll(single);
-
-  const std::string before = ConnectionId(*g.m_pDatabase);
+  const auto connectionId = [&] {
+    CDBVariant v;
+    Open("SELECT CONNECTION_ID() AS Id", 1, g.m_pDatabase)->GetFieldValue("Id", v, SQL_C_FLOAT_TYPE);
+    return std::to_string(FloatToInt(v.m_fltVal));
+  };
+  const std::vector<std::string> expected = ReadAll(*Open(Rows(9), 1, g.m_pDatabase));
+  const std::string before = connectionId();
   {
-    CSRecordset rs(g.m_pDatabase);
-    rs.SetRowsetSize(4);
-    ASSERT_TRUE(rs.Open(CSRecordset::forwardOnly, Rows(9), 0));
-    rs.MoveNext();
+    auto rs = Open(Rows(9), 4, g.m_pDatabase);
+    rs->MoveNext();
     other.ExecuteSQL("KILL " + before);
-    EXPECT_EQ(std::vector<std::string>(expected.begin() + 1, expected.end()), ReadAll(rs));
+    EXPECT_EQ(std::vector<std::string>(expected.begin() + 1, expected.end()), ReadAll(*rs));
   }
-  CSRecordset rs(g.m_pDatabase);
-  rs.SetRowsetSize(4);
-  ASSERT_TRUE(rs.Open(CSRecordset::forwardOnly, Rows(9), 0));
-  EXPECT_TRUE(rs.IsBlockFetch());
-  EXPECT_EQ(expected, ReadAll(rs));
-  EXPECT_NE(before, ConnectionId(*g.m_pDatabase));
+  auto rs = Open(Rows(9), 4, g.m_pDatabase);
+  EXPECT_TRUE(rs->IsBlockFetch());
+  EXPECT_EQ(expected, ReadAll(*rs));
+  EXPECT_NE(before, connectionId());
 }
 
 }  // namespace

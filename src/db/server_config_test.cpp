@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "db/connection.h"
 #include "db/database.h"
@@ -25,16 +27,8 @@ class ServerConfigTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(testing_server::Configured()) << "source scripts/dbserver env first";
-    testing_server::AdminExec("Drop Table If Exists NVConfigSaved");
-    testing_server::AdminExec("Create Table NVConfigSaved As Select * From NVConfig");
+    saved = std::make_unique<testing_server::SavedTables>(std::vector<std::string>{"NVConfig"});
     testing_server::PointAt(g);
-  }
-  void TearDown() override {
-    delete g.m_pDatabase;
-    g.m_pDatabase = nullptr;
-    testing_server::AdminExec("Delete From NVConfig");
-    testing_server::AdminExec("Insert Into NVConfig Select * From NVConfigSaved");
-    testing_server::AdminExec("Drop Table NVConfigSaved");
   }
   void Config(const std::string& eod, const std::string& intraday, const std::string& trade,
               const std::string& eodInterval) {
@@ -42,45 +36,35 @@ class ServerConfigTest : public ::testing::Test {
                               ",Backfill_Intraday=" + intraday + ",TimerEventTrade=" + trade +
                               ",TimerEventEOD=" + eodInterval);
   }
+  // The intervals and the two start dates, as numbers and as texts.
+  static std::string Held(const CGlobal& c) {
+    return std::to_string(c.m_nTradeInterval) + " " + std::to_string(c.m_nEodInterval) + " " +
+           std::to_string(c.m_nBackfillEod) + " '" + c.m_strBackfillEod + "' " +
+           std::to_string(c.m_nBackfillIntraday) + " '" + c.m_strBackfillIntraday + "'";
+  }
+  std::unique_ptr<testing_server::SavedTables> saved;  // after the test's connection ends
   CGlobal g;
 };
 
 TEST_F(ServerConfigTest, IntervalsOnlyGrowAndDatesAreTakenWhole) {
-  Config("'2015-03-07 10:11:12'", "'2024-01-02'", "3", "20");
-  OpenDatabase(g);
-  ASSERT_NE(nullptr, g.m_pDatabase);
-  EXPECT_EQ(5, g.m_nTradeInterval);
-  EXPECT_EQ(30, g.m_nEodInterval);
-  EXPECT_EQ(20150307, g.m_nBackfillEod);
-  EXPECT_EQ("2015-03-07", g.m_strBackfillEod);
-  EXPECT_EQ(20240102, g.m_nBackfillIntraday);
-  EXPECT_EQ("2024-01-02", g.m_strBackfillIntraday);
-
-  Config("'2016-11-30'", "NULL", "12", "45.9");
-  OpenDatabase(g);
-  EXPECT_EQ(12, g.m_nTradeInterval);
-  EXPECT_EQ(45, g.m_nEodInterval);
-  EXPECT_EQ(20161130, g.m_nBackfillEod);
-  EXPECT_EQ(20240102, g.m_nBackfillIntraday);  // NULL keeps what was there
-
-  Config("NULL", "NULL", "8", "NULL");
-  OpenDatabase(g);
-  EXPECT_EQ(12, g.m_nTradeInterval);
-  EXPECT_EQ(45, g.m_nEodInterval);
-  EXPECT_EQ("2016-11-30", g.m_strBackfillEod);
-
+  // A NULL keeps what was there.
+  const char* const steps[][5] = {
+      {"'2015-03-07 10:11:12'", "'2024-01-02'", "3", "20", "5 30 20150307 '2015-03-07' 20240102 '2024-01-02'"},
+      {"'2016-11-30'", "NULL", "12", "45.9", "12 45 20161130 '2016-11-30' 20240102 '2024-01-02'"},
+      {"NULL", "NULL", "8", "NULL", "12 45 20161130 '2016-11-30' 20240102 '2024-01-02'"}};
+  for (const auto& step : steps) {
+    Config(step[0], step[1], step[2], step[3]);
+    OpenDatabase(g);
+    ASSERT_NE(nullptr, g.m_pDatabase);
+    EXPECT_EQ(step[4], Held(g)) << step[0] << " " << step[1] << " " << step[2] << " " << step[3];
+  }
   CGlobal fresh;
-  testing_server::PointAt(fresh);
   Config("NULL", "NULL", "7.9", "NULL");
-  OpenDatabase(fresh);
-  EXPECT_EQ(7, fresh.m_nTradeInterval);
+  ASSERT_TRUE(testing_server::Open(fresh));
+  EXPECT_EQ("7 30 0 '' 0 ''", Held(fresh));
   testing_server::AdminExec("Delete From NVConfig");  // no row: nothing changes
   OpenDatabase(fresh);
-  EXPECT_EQ(7, fresh.m_nTradeInterval);
-  EXPECT_EQ(0, fresh.m_nBackfillEod);
-  EXPECT_EQ("", fresh.m_strBackfillEod);
-  delete fresh.m_pDatabase;
-  fresh.m_pDatabase = nullptr;
+  EXPECT_EQ("7 30 0 '' 0 ''", Held(fresh));
 }
 
 TEST_F(ServerConfigTest, AnUnreadableConfigurationDiscardsTheConnection) {

@@ -7,39 +7,18 @@
 #include <string>
 #include <vector>
 
-#include "db/connection.h"
 #include "db/database.h"
-#include "plugin/global.h"
 #include "testing/client_fixture.h"
-#include "testing/test_server.h"
 
 namespace {
 
-class SessionTest : public ClientFixture {
+class SessionTest : public ConnectedClientFixture {
  protected:
-  SessionTest() : ClientFixture("session") {}
-  void SetUp() override {
-    ClientFixture::SetUp();
-    testing_server::PointAt(g);
-    g.m_strClientId = id;
-    OpenDatabase(g);
-    ASSERT_NE(nullptr, g.m_pDatabase);
-  }
-  void TearDown() override {
-    DisconnectSession(g);
-    ClientFixture::TearDown();
-  }
+  SessionTest() : ConnectedClientFixture("session") {}
 
   void Record(int permit, int last, int curr) {
-    SessionRecord r;
-    r.user = "Ani";
-    r.email = "ani@velmora.example";
-    r.lastConn = last;
-    r.currConn = curr;
-    r.permit = permit;
-    r.colCloseBidAsk = "AvgPrice";
-    r.colBid = "BidPrice";
-    r.colAsk = "OfferPrice";
+    SessionRecord r("Ani", "ani@velmora.example", last, curr, permit);
+    r.colCloseBidAsk = "AvgPrice", r.colBid = "BidPrice", r.colAsk = "OfferPrice";
     r.intradayStart = "2024-01-02";
     WriteSession(r);
   }
@@ -48,8 +27,6 @@ class SessionTest : public ClientFixture {
     return "Plugin223_Register('" + id + "','ani@velmora.example','1.2.2.0','" +
            g.m_strPlatformBits + "'," + std::to_string(seq) + ")";
   }
-
-  CGlobal g;
 };
 
 TEST_F(SessionTest, AcceptedTakesOverTheAccountAndRegisters) {
@@ -57,12 +34,10 @@ TEST_F(SessionTest, AcceptedTakesOverTheAccountAndRegisters) {
   EXPECT_NE(0, IsUserLoginOk(g));
   EXPECT_EQ(7, g.m_nCurrConnId);
   EXPECT_EQ(0, g.m_nLastConnId);
-  EXPECT_EQ("Ani", g.m_strUserName);
-  EXPECT_EQ("ani@velmora.example", g.m_strEmail);
-  EXPECT_EQ("AvgPrice", g.m_strColCloseBidAsk);
-  EXPECT_EQ("OfferPrice", g.m_strColAsk);
+  EXPECT_EQ("Ani ani@velmora.example AvgPrice OfferPrice 2024-01-02",
+            g.m_strUserName + " " + g.m_strEmail + " " + g.m_strColCloseBidAsk + " " +
+                g.m_strColAsk + " " + g.m_strBackfillIntraday);
   EXPECT_EQ(20240102, g.m_nBackfillIntraday);
-  EXPECT_EQ("2024-01-02", g.m_strBackfillIntraday);
   EXPECT_EQ(std::vector<std::string>{Register(0)}, Calls());
 
   // The registration marked the session as held by connection 7, which this
@@ -75,12 +50,10 @@ TEST_F(SessionTest, HeldElsewhereIsLoggedAndRefused) {
   Record(1, 5, 7);
   EXPECT_EQ(0, IsUserLoginOk(g));
   EXPECT_EQ(5, g.m_nLastConnId);
-  std::vector<std::string> calls = Calls();
-  ASSERT_EQ(1u, calls.size());
-  EXPECT_EQ("Plugin223_Log('" + id +
-                "','ani@velmora.example','Unable connect to server, \\nconnection is already "
-                "in use.')",
-            calls[0]);
+  EXPECT_EQ(std::vector<std::string>{"Plugin223_Log('" + id +
+                                      "','ani@velmora.example','Unable connect to server, "
+                                      "\\nconnection is already in use.')"},
+            Calls());
 }
 
 TEST_F(SessionTest, RefusalsCountUpUntilAnAcceptedCheck) {

@@ -22,11 +22,9 @@ TEST_F(SettingsTest, AMissingKeyEmptiesTheSettingsAndIsNeverCreated) {
   CGlobal g;
   g.m_strUserName = "before";
   LoadSettings(g);
-  EXPECT_EQ("", g.m_strServerAddress);  // the built-in defaults do not survive
-  EXPECT_EQ("", g.m_strServerPort);
-  EXPECT_EQ("", g.m_strUserName);
-  EXPECT_EQ("", g.m_strEmail);
-  EXPECT_EQ(0, g.m_bAutoConnect);
+  // The built-in defaults do not survive.
+  EXPECT_EQ("||||0", g.m_strServerAddress + "|" + g.m_strServerPort + "|" + g.m_strUserName +
+                        "|" + g.m_strEmail + "|" + std::to_string(g.m_bAutoConnect));
   EXPECT_NE(std::string::npos, g.m_strConnect.find(";SERVER=;PORT=;UID="));
   EXPECT_FALSE(g.m_strEodColumns.empty());
   EXPECT_FALSE(g.m_strRealtimeColumns.empty());
@@ -68,10 +66,9 @@ TEST_F(SettingsTest, LoadAndSaveGoThroughTheRegistry) {
   testing_registry::SetEnv("VELMORA_CLIENT_ID", "  client-7 \n");
   LoadSettings(g);
   testing_registry::SetEnv("VELMORA_CLIENT_ID", "velmora-ci");
-  EXPECT_EQ("client-7", g.m_strClientId);
-  EXPECT_EQ("Ani", g.m_strUserName);
-  EXPECT_EQ("ani@example.id", g.m_strEmail);
-  EXPECT_EQ(1, g.m_bAutoConnect);
+  EXPECT_EQ("client-7|Ani|ani@example.id|1", g.m_strClientId + "|" + g.m_strUserName + "|" +
+                                                 g.m_strEmail + "|" +
+                                                 std::to_string(g.m_bAutoConnect));
   EXPECT_NE(std::string::npos, g.m_strConnect.find(";SERVER=10.0.0.7;PORT=03306;"));
 
   g.m_strUserName = "Budi  ";

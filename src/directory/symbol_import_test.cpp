@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -15,6 +16,7 @@
 #include "db/database.h"
 #include "winsys/host_api.h"
 #include "plugin/global.h"
+#include "testing/bar_rows.h"
 #include "testing/fake_info_site.h"
 #include "testing/test_server.h"
 
@@ -41,14 +43,7 @@ std::vector<std::string> MessagesDuring(const std::function<void()>& action) {
   action();
   if (!winsys::LastMessageBoxText().empty()) shown.push_back(winsys::LastMessageBoxText());
 #else
-  ::testing::internal::CaptureStderr();
-  action();
-  const std::string err = ::testing::internal::GetCapturedStderr();
-  const std::string tag = "[message box] ";
-  for (size_t at = err.find(tag); at != std::string::npos; at = err.find(tag, at + 1)) {
-    const size_t end = err.find('\n', at);
-    shown.push_back(err.substr(at + tag.size(), end - at - tag.size()));
-  }
+  shown = bar_test::MessagesDuring(action);
 #endif
   return shown;
 }
@@ -68,20 +63,10 @@ void ExpectMessages(const std::vector<std::string>& expected,
 class SymbolImportTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    if (!testing_server::Configured()) return;
-    for (const char* table : kTables)
-      testing_server::AdminExec(std::string("Create Or Replace Table test_saved_") + table +
-                                " As Select * From " + table);
+    if (testing_server::Configured())
+      saved = new testing_server::SavedTables({std::begin(kTables), std::end(kTables)});
   }
-  static void TearDownTestSuite() {
-    if (!testing_server::Configured()) return;
-    for (const char* table : kTables) {
-      testing_server::AdminExec(std::string("Delete From ") + table);
-      testing_server::AdminExec(std::string("Insert Into ") + table +
-                                " Select * From test_saved_" + table);
-      testing_server::AdminExec(std::string("Drop Table test_saved_") + table);
-    }
-  }
+  static void TearDownTestSuite() { delete saved; }
 
   void SetUp() override {
     ASSERT_TRUE(testing_server::Configured()) << "source scripts/dbserver env first";
@@ -95,43 +80,32 @@ class SymbolImportTest : public ::testing::Test {
          "('IDXLOW',12,NULL,3,'Lower-case Type','indices',0,4),"
          "('REGIONAL',0,NULL,3,'Regional Index','RegIdx',0,6),"
          "('UPPER',0,NULL,2,'Upper-case Index','INDICES',0,5)");
-    testing_server::PointAt(g);
-    OpenDatabase(g);
-    ASSERT_NE(nullptr, g.m_pDatabase);
+    ASSERT_TRUE(testing_server::Open(g));
   }
 
   static void Load(const std::string& groups, const std::string& sectors,
                    const std::string& symbols) {
-    for (const char* table : kTables) testing_server::AdminExec(std::string("Delete From ") + table);
-    testing_server::AdminExec("Insert Into nvcategory_group (GroupID,GroupCode,GroupName) Values " +
-                              groups);
-    testing_server::AdminExec("Insert Into NVSectors (SSCode,SectorName,SSName) Values " + sectors);
-    testing_server::AdminExec(
-        "Insert Into nvquotes_235 (Ticker,SSCode,ListedShares,MarketID,CodeName,CodeType,"
-        "SectoralIndices,GroupID) Values " +
-        symbols);
+    const std::string rows[] = {"(GroupID,GroupCode,GroupName) Values " + groups,
+                                "(SSCode,SectorName,SSName) Values " + sectors,
+                                "(Ticker,SSCode,ListedShares,MarketID,CodeName,CodeType,"
+                                "SectoralIndices,GroupID) Values " + symbols};
+    for (int i = 0; i < 3; ++i) {
+      testing_server::AdminExec(std::string("Delete From ") + kTables[i]);
+      testing_server::AdminExec(std::string("Insert Into ") + kTables[i] + " " + rows[i]);
+    }
   }
 
   std::vector<std::string> Import() {
     return MessagesDuring([&] { RetrieveAllSymbols(g, host.site(), view); });
   }
 
+  static inline testing_server::SavedTables* saved = nullptr;
   CGlobal g;
   fake_host::FakeInfoSite host;
   RecordingView view;
 };
 
-// Runs a statement as admin now and its undoing when the scope ends.
-class ScopedChange {
- public:
-  ScopedChange(const std::string& change, std::string undo) : m_undo(std::move(undo)) {
-    testing_server::AdminExec(change);
-  }
-  ~ScopedChange() { testing_server::AdminExec(m_undo); }
-
- private:
-  std::string m_undo;
-};
+using testing_server::ScopedChange;
 
 TEST_F(SymbolImportTest, CallsTheHostInTheSpecifiedOrder) {
   ExpectMessages({}, Import());
@@ -159,24 +133,6 @@ TEST_F(SymbolImportTest, CallsTheHostInTheSpecifiedOrder) {
   EXPECT_EQ("Retrieving all symbol done.", view.statuses.back());
 }
 
-TEST_F(SymbolImportTest, SectorsNumberedByRunsAndStaleNamesReset) {
-  // Left by an earlier import of another directory.
-  host.names[{3, 99}] = "Delisted Industry";
-  host.sectorOf[99] = 7;
-  host.names[{2, 7}] = "Old Sector";
-  Import();
-  EXPECT_EQ(1, host.sectorOf[11]);
-  EXPECT_EQ(1, host.sectorOf[12]);
-  EXPECT_EQ(2, host.sectorOf[21]);
-  EXPECT_EQ(3, host.sectorOf[31]);
-  EXPECT_EQ("Energy", (host.names[{2, 3}]));
-  EXPECT_EQ("", (host.names[{3, 99}]));
-  EXPECT_EQ(0, host.sectorOf[99]);
-  EXPECT_EQ("Undefined", (host.names[{2, 7}]));
-  EXPECT_EQ("", (host.names[{3, 13}]));
-  EXPECT_EQ(0, host.sectorOf[13]);
-}
-
 TEST_F(SymbolImportTest, RecordFieldsKeepTheHostsOwnBits) {
   // Records the host already holds: bit 1 and flag bits of its own set,
   // an industry and a group from before.
@@ -188,26 +144,21 @@ TEST_F(SymbolImportTest, RecordFieldsKeepTheHostsOwnBits) {
   index.Flags = 0x10u;
   Import();
 
-  const StockInfo* alpha = host.Find("AAAA");
-  const StockInfo* bravo = host.Find("BBBB");
-  const StockInfo* upper = host.Find("UPPER");
-  const StockInfo* regional = host.Find("REGIONAL");
-  ASSERT_TRUE(alpha && bravo && upper && regional);
-  EXPECT_EQ(0x00010001u, alpha->MarketGroupFlags);     // market 1, group 1
-  EXPECT_EQ(0x00020004u, bravo->MarketGroupFlags);     // market 2 -> 4 on a zero word
-  EXPECT_EQ(0x00060005u, regional->MarketGroupFlags);  // market 3 -> 5
-  EXPECT_EQ(0x00040007u, held.MarketGroupFlags);       // market 3 with bit 1 kept
-  EXPECT_STREQ("Alpha Energy Tbk", alpha->FullName);
-  EXPECT_EQ(11, alpha->IndustryID);
-  EXPECT_EQ(0u, alpha->Flags);
-
-  // "indices" is no index: it gets its industry, and the host's bit stays.
-  EXPECT_EQ(12, held.IndustryID);
-  EXPECT_EQ(0x40u, held.Flags);
-  EXPECT_EQ(0x11u, index.Flags);
-  EXPECT_EQ(77, index.IndustryID);
-  EXPECT_EQ(1u, upper->Flags & 1u);
-  EXPECT_EQ(1u, regional->Flags & 1u);
+  // Market 1 and group 1; market 2 -> 4 on a zero word, market 3 -> 5, and
+  // with the host's bit 1 kept -> 7. "indices" is no index: it gets its
+  // industry and the host's flags stay; an index keeps its industry.
+  const char* expected[][2] = {
+      {"AAAA", "00010001 11 0 Alpha Energy Tbk"},  {"BBBB", "00020004 21 0 Bravo Bank Tbk"},
+      {"REGIONAL", "00060005 0 1 Regional Index"}, {"IDXLOW", "00040007 12 40 Lower-case Type"},
+      {"COMPOSITE", "00040001 77 11 Composite Index"}, {"UPPER", "00050004 0 1 Upper-case Index"}};
+  for (const auto& [ticker, fields] : expected) {
+    const StockInfo* s = host.Find(ticker);
+    ASSERT_NE(nullptr, s) << ticker;
+    char shown[200];
+    std::snprintf(shown, sizeof shown, "%08x %d %x %s", s->MarketGroupFlags, s->IndustryID,
+                  s->Flags, s->FullName);
+    EXPECT_EQ(fields, std::string(shown)) << ticker;
+  }
 }
 
 TEST_F(SymbolImportTest, LongNamesAreCutNeverOverrun) {
@@ -268,20 +219,20 @@ TEST_F(SymbolImportTest, AHostThatYieldsNoRecordIsSkipped) {
 }
 
 TEST_F(SymbolImportTest, ImportingTwiceGivesTheSameDirectory) {
+  const auto records = [&] {
+    std::vector<std::string> bytes;
+    for (const auto& [ticker, held] : host.stocks)
+      bytes.push_back(ticker + std::string(reinterpret_cast<const char*>(&held->record),
+                                           sizeof held->record));
+    return bytes;
+  };
   Import();
-  std::vector<std::string> first;
-  for (const auto& [ticker, held] : host.stocks)
-    first.push_back(ticker + std::string(reinterpret_cast<const char*>(&held->record),
-                                         sizeof held->record));
+  const auto first = records();
   const auto names = host.names;
   const auto sectors = host.sectorOf;
   RecordingView again;
   RetrieveAllSymbols(g, host.site(), again);
-  std::vector<std::string> second;
-  for (const auto& [ticker, held] : host.stocks)
-    second.push_back(ticker + std::string(reinterpret_cast<const char*>(&held->record),
-                                          sizeof held->record));
-  EXPECT_EQ(first, second);
+  EXPECT_EQ(first, records());
   EXPECT_EQ(names, host.names);
   EXPECT_EQ(sectors, host.sectorOf);
   EXPECT_EQ(view.statuses, again.statuses);

@@ -8,7 +8,6 @@
 #include <string>
 
 #include "db/session.h"
-#include "db/statements.h"
 #include "lifecycle/conn_state.h"
 #include "winsys/host_api.h"
 #include "winsys/posix/window_system.h"
@@ -29,37 +28,21 @@ class LifecycleTest : public ClientFixture {
     Session(1, 0);
     testing_server::AdminExec("Update NVMarket Set isMarketClosed=0,EOD=0");
     window = window_system::CreateWindow();
-    testing_server::PointAt(g_global);
-    BuildRealtimeColumnList(g_global);
-    g_global.m_strClientId = id;
-    g_global.m_strEmail = "life@velmora.example";
-    g_global.m_bAutoConnect = 1;
+    UseModuleGlobal("life@velmora.example");
     g_global.m_nTradeInterval = 5;
-    g_nConnState = CONN_WAIT;
-    g_nRetriesLeft = 5;
     workspace.nTimeBase = 86400;
   }
   void TearDown() override {
-    StopAllTimers(g_global);
-    DisconnectSession(g_global);
+    ReleaseModuleGlobal();
     window_system::DestroyWindow(window);
     window_system::Messages().clear();
     g_global.m_strPollName1 = "NVMarket";
-    g_global.m_bAutoConnect = 0;
-    g_nConnState = CONN_WAIT;
-    g_nRetriesLeft = 5;
     ClientFixture::TearDown();
     testing_server::AdminExec("Update NVMarket Set isMarketClosed=0,EOD=0");
   }
 
   void Session(int permit, int status) {
-    SessionRecord r;
-    r.user = "Life";
-    r.email = "life@velmora.example";
-    r.currConn = 4;
-    r.permit = permit;
-    r.status = status;
-    WriteSession(r);
+    WriteSession({"Life", "life@velmora.example", 0, 4, permit, status});
   }
   void Notify(int reason, int menuChoice = 0) {
     winsys::ScriptMenuChoice(menuChoice);
@@ -214,31 +197,23 @@ TEST_F(LifecycleTest, DatabaseErrorsRetryFourTimesQuicklyThenSlowlyOrNotAtAll) {
 TEST_F(LifecycleTest, TheStatusQueryRefreshesOnlyWhileConnectedWithAutoConnect) {
   RecentInfo* record = GetRecentInfoRecord("BBCA");
   ASSERT_NE(nullptr, record);
-  const auto stale = [&] { record->Last = -1.0f; };
-  const auto refreshed = [&] { return record->Last != -1.0f; };
   PluginStatus status{};
-
-  stale();
-  ReportStatus(g_global, &status);  // Wait: nothing is open, nothing is read
-  EXPECT_STREQ("Wait", status.szShortMessage);
-  EXPECT_FALSE(refreshed());
-
+  // The short text the status shows, and whether the query refreshed.
+  const auto query = [&] {
+    record->Last = -1.0f;
+    ReportStatus(g_global, &status);
+    return status.szShortMessage + std::string(record->Last != -1.0f ? " read" : "");
+  };
+  EXPECT_EQ("Wait", query()) << "nothing is open, nothing is read";
   Notify(REASON_DATABASE_LOADED);
   ASSERT_EQ(CONN_CONNECTED, g_nConnState);
-  stale();
-  ReportStatus(g_global, &status);
-  EXPECT_STREQ("Conn", status.szShortMessage);
-  EXPECT_TRUE(refreshed());
-
+  EXPECT_EQ("Conn read", query());
   g_global.m_bAutoConnect = 0;
-  stale();
-  ReportStatus(g_global, &status);
-  EXPECT_FALSE(refreshed());
+  EXPECT_EQ("Conn", query());
   g_global.m_bAutoConnect = 1;
   for (int state : {CONN_DOWN, CONN_DISCONNECTED, CONN_ERROR, CONN_WAIT}) {
     g_nConnState = state;  // the connection is still open: only the state says no
-    ReportStatus(g_global, &status);
-    EXPECT_FALSE(refreshed()) << "state " << state;
+    EXPECT_EQ(std::string::npos, query().find(" read")) << "state " << state;
   }
   EXPECT_TRUE(window_system::Messages().empty());  // a status query never tells the host
 }
@@ -252,6 +227,7 @@ TEST_F(LifecycleTest, AFailedRefreshInATickTellsTheHostNothingAndPollingGoesOn) 
   window_system::Advance(5000);
   EXPECT_EQ(CONN_CONNECTED, g_nConnState);
   EXPECT_EQ(0u, Posted());
+  EXPECT_EQ(5, g_nRetriesLeft) << "a failed refresh is no database error";
   EXPECT_EQ(5000, Timer(IDT_TRADE));
   window_system::Advance(5000);
   EXPECT_EQ(0u, Posted());

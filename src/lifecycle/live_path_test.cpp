@@ -8,37 +8,28 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "db/database.h"
-#include "db/session.h"
-#include "db/statements.h"
 #include "lifecycle/conn_state.h"
 #include "lifecycle/lifecycle.h"
 #include "winsys/posix/window_system.h"
 #include "plugin/app.h"
-#include "realtime/realtime_refresh.h"
 #include "realtime/realtime_table.h"
+#include "testing/client_fixture.h"
 #include "testing/test_server.h"
 
 namespace {
 
-struct ServerRow {
-  float last = 0, bid = 0, offer = 0;
-  int stampDate = 0, stampTime = 0;
-};
-
-class LivePathTest : public ::testing::Test {
+class LivePathTest : public ClientFixture {
  protected:
+  LivePathTest() : ClientFixture("live") {}
   void SetUp() override {
-    ASSERT_TRUE(testing_server::Configured()) << "source scripts/dbserver env first";
+    ClientFixture::SetUp();
     const char* admin = std::getenv("VELMORA_ADMIN");
     ASSERT_NE(nullptr, admin) << "scripts/dbserver env names velmora-admin";
     m_admin = admin;
-    id = std::string("live-") + ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    testing_server::AdminExec(
-        "Replace Into NVSession (ClientID,UserName,Email,LastConnID,CurrConnID,Permit,"
-        "SessionStatus) Values ('" +
-        id + "','Live','live@velmora.example',0,4,1,0)");
+    WriteSession({"Live", "live@velmora.example", 0, 4});
     Market("trading");
     Clean();
     testing_server::AdminExec(
@@ -52,24 +43,15 @@ class LivePathTest : public ::testing::Test {
     m_table.reset(CRealtimeTable::Create());
     RealtimeTable = m_table.get();
     window = window_system::CreateWindow();
-    testing_server::PointAt(g_global);
-    BuildRealtimeColumnList(g_global);
-    g_global.m_strClientId = id;
-    g_global.m_strEmail = "live@velmora.example";
-    g_global.m_bAutoConnect = 1;
-    g_nConnState = CONN_WAIT;
-    g_nRetriesLeft = 5;
+    UseModuleGlobal("live@velmora.example");
   }
   void TearDown() override {
-    StopAllTimers(g_global);
-    DisconnectSession(g_global);
+    ReleaseModuleGlobal();
     window_system::DestroyWindow(window);
     window_system::Messages().clear();
     RealtimeTable = m_savedTable;
-    g_global.m_bAutoConnect = 0;
-    g_nConnState = CONN_WAIT;
     Clean();
-    testing_server::AdminExec("Delete From NVSession Where ClientID='" + id + "'");
+    ClientFixture::TearDown();
     testing_server::AdminExec("Update NVMarket Set isMarketClosed=0,EOD=0");
   }
   static void Clean() {
@@ -105,37 +87,27 @@ class LivePathTest : public ::testing::Test {
   }
   size_t Posted() { return window_system::Messages().size(); }
 
-  static ServerRow Row(const std::string& code) {
+  // The record holds the server's row of its ticker.
+  static void ExpectRecordIsRow(const RecentInfo& r) {
+    SCOPED_TRACE(r.Name);
     auto admin = testing_server::Admin();
     CSRecordset rs(admin.get());
-    EXPECT_TRUE(rs.Open(
-        CSRecordset::forwardOnly,
-        "Select Last,BidPrice,OfferPrice,LastUpdate From NVRealtime Where Code='" + code + "'", 0));
-    ServerRow row;
-    CDBVariant value;
-    rs.GetFieldValue(static_cast<short>(0), value, SQL_C_FLOAT_TYPE);
-    row.last = value.m_fltVal;
-    rs.GetFieldValue(static_cast<short>(1), value, SQL_C_FLOAT_TYPE);
-    row.bid = value.m_fltVal;
-    rs.GetFieldValue(static_cast<short>(2), value, SQL_C_FLOAT_TYPE);
-    row.offer = value.m_fltVal;
-    rs.GetFieldValue(static_cast<short>(3), value, SQL_C_TIMESTAMP_TYPE);
-    const DBTimestamp& t = value.m_date;
-    row.stampDate = (t.year * 100 + t.month) * 100 + t.day;
-    row.stampTime = (t.hour * 100 + t.minute) * 100 + t.second;
-    return row;
-  }
-  static void ExpectRecordIs(const RecentInfo& record, const ServerRow& row) {
-    EXPECT_EQ(15, record.Status) << record.Name;
-    EXPECT_EQ(row.last, record.Last) << record.Name;
-    EXPECT_EQ(row.bid, record.Bid) << record.Name;
-    EXPECT_EQ(row.offer, record.Ask) << record.Name;
-    EXPECT_EQ(row.stampDate, record.StampDate) << record.Name;
-    EXPECT_EQ(row.stampTime, record.StampTime) << record.Name;
+    ASSERT_TRUE(rs.Open(CSRecordset::forwardOnly,
+                        std::string("Select Last,BidPrice,OfferPrice,LastUpdate From NVRealtime "
+                                    "Where Code='") + r.Name + "'", 0));
+    CDBVariant v;
+    std::vector<float> prices;
+    for (short i = 0; i < 3; ++i, prices.push_back(v.m_fltVal))
+      rs.GetFieldValue(i, v, SQL_C_FLOAT_TYPE);
+    EXPECT_EQ(prices, (std::vector<float>{r.Last, r.Bid, r.Ask}));
+    rs.GetFieldValue(short{3}, v, SQL_C_TIMESTAMP_TYPE);
+    const DBTimestamp& t = v.m_date;
+    EXPECT_EQ((t.year * 100 + t.month) * 100 + t.day, r.StampDate);
+    EXPECT_EQ((t.hour * 100 + t.minute) * 100 + t.second, r.StampTime);
+    EXPECT_EQ(15, r.Status);
   }
 
   WindowHandle window = nullptr;
-  std::string id;
 
  private:
   std::string m_admin;
@@ -160,8 +132,8 @@ TEST_F(LivePathTest, WhileTradingEveryTickRefreshesAndTellsTheHostOnce) {
     ASSERT_EQ(static_cast<size_t>(tick), Posted()) << "tick " << tick;
     EXPECT_EQ(WM_STREAMING_UPDATE, window_system::Messages().back().second);
     EXPECT_EQ(window, window_system::Messages().back().first);
-    ExpectRecordIs(*a, Row("LiveA"));
-    ExpectRecordIs(*b, Row("LiveB"));
+    ExpectRecordIsRow(*a);
+    ExpectRecordIsRow(*b);
     EXPECT_EQ(g_global.m_nTradeInterval * 1000, Timer(IDT_TRADE));
   }
   EXPECT_EQ(-1, Timer(IDT_CONNECT));
@@ -169,101 +141,16 @@ TEST_F(LivePathTest, WhileTradingEveryTickRefreshesAndTellsTheHostOnce) {
   // previous close (1000: a quarter either way).
   EXPECT_GE(a->Last, 750.0f);
   EXPECT_LE(a->Last, 1250.0f);
-}
 
-TEST_F(LivePathTest, ClosedMarketUpdatesSilentlyAndEndOfDayMovesTheTimerAndBack) {
-  RecentInfo* a = GetRecentInfoRecord("LiveA");
-  Connect();
-  Tick();  // 5678: the first poll moves polling to 199
-  ASSERT_EQ(1u, Posted());
-  const long trade = g_global.m_nTradeInterval * 1000, eod = g_global.m_nEodInterval * 1000;
-
+  // Closed: the records still update, but the host is not told.
   Market("closed");
-  for (int tick = 0; tick < 2; ++tick) {
-    Simulate(1, 10 + tick);
-    const int stampBefore = a->StampTime;
-    Tick();
-    EXPECT_EQ(1u, Posted()) << "closed: the host is not told";
-    ExpectRecordIs(*a, Row("LiveA"));
-    EXPECT_NE(stampBefore, a->StampTime) << "closed: the records still update";
-    EXPECT_EQ(trade, Timer(IDT_TRADE));
-  }
-
-  Market("eod");
-  Simulate(1, 20);
-  Tick();
-  EXPECT_EQ(2u, Posted()) << "end of day is not closed: the final prices reach the host";
-  EXPECT_EQ(-1, Timer(IDT_TRADE));
-  EXPECT_EQ(eod, Timer(IDT_EOD));
-  Simulate(1, 21);
-  Tick();
-  EXPECT_EQ(3u, Posted());
-  EXPECT_EQ(eod, Timer(IDT_EOD));
-  ExpectRecordIs(*a, Row("LiveA"));
-
-  Market("trading");
+  Simulate(1, 10);
+  const int stamp = a->StampTime;
   Tick();
   EXPECT_EQ(4u, Posted());
-  EXPECT_EQ(-1, Timer(IDT_EOD));
-  EXPECT_EQ(trade, Timer(IDT_TRADE));
-  EXPECT_EQ(CONN_CONNECTED, g_nConnState);
-}
-
-TEST_F(LivePathTest, TheMoveStampFollowsOnlyPriceMoves) {
-  RecentInfo* a = GetRecentInfoRecord("LiveA");
-  RecentInfo* b = GetRecentInfoRecord("LiveB");
-  Connect();
-  int moved = 0, still = 0;
-  for (int step = 1; step <= 12 && (moved < 2 || still < 2); ++step) {
-    const RecentInfo beforeA = *a, beforeB = *b;
-    Simulate(1, 100 + step);
-    Tick();
-    for (auto [record, before] : {std::pair{a, beforeA}, std::pair{b, beforeB}}) {
-      ASSERT_NE(before.StampTime, record->StampTime) << "every step stamps the row";
-      const bool priceMoved =
-          record->Last != before.Last || record->Bid != before.Bid || record->Ask != before.Ask;
-      if (priceMoved) {
-        ++moved;
-        EXPECT_EQ(record->StampDate, record->MoveDate) << record->Name << " step " << step;
-        EXPECT_EQ(record->StampTime, record->MoveTime) << record->Name << " step " << step;
-      } else {
-        ++still;
-        EXPECT_EQ(before.MoveDate, record->MoveDate) << record->Name << " step " << step;
-        EXPECT_EQ(before.MoveTime, record->MoveTime) << record->Name << " step " << step;
-      }
-    }
-  }
-  // The walk both moved and held the price, so both branches were seen.
-  EXPECT_GE(moved, 2);
-  EXPECT_GE(still, 2);
-}
-
-TEST_F(LivePathTest, AServerErrorOnTheQuoteQuerySkipsThatTicksUpdateAndPollingGoesOn) {
-  RecentInfo* a = GetRecentInfoRecord("LiveA");
-  Connect();
-  Tick();
-  ASSERT_EQ(1u, Posted());
-  const RecentInfo before = *a;
-  const long trade = g_global.m_nTradeInterval * 1000;
-  {
-    // The status poll still works; only the real-time statement fails.
-    struct TableAway {
-      TableAway() { testing_server::AdminExec("Rename Table NVRealtime To NVRealtime_away"); }
-      ~TableAway() { testing_server::AdminExec("Rename Table NVRealtime_away To NVRealtime"); }
-    } away;
-    for (int tick = 0; tick < 2; ++tick) {
-      Tick();
-      EXPECT_EQ(1u, Posted()) << "no update after a failed refresh";
-      EXPECT_EQ(CONN_CONNECTED, g_nConnState);
-      EXPECT_EQ(5, g_nRetriesLeft);
-      EXPECT_EQ(trade, Timer(IDT_TRADE));
-      EXPECT_EQ(before.StampTime, a->StampTime);
-    }
-  }
-  Simulate(1, 30);
-  Tick();
-  EXPECT_EQ(2u, Posted());
-  ExpectRecordIs(*a, Row("LiveA"));
+  ExpectRecordIsRow(*a);
+  EXPECT_NE(stamp, a->StampTime);
+  EXPECT_EQ(g_global.m_nTradeInterval * 1000, Timer(IDT_TRADE));
 }
 
 }  // namespace

@@ -7,46 +7,37 @@
 
 #include "db/connection.h"
 #include "db/session.h"
-#include "plugin/global.h"
 #include "testing/client_fixture.h"
 #include "testing/test_server.h"
 
 namespace {
 
-class MarketPollTest : public ClientFixture {
+class MarketPollTest : public ConnectedClientFixture {
  protected:
-  MarketPollTest() : ClientFixture("poll") {}
+  MarketPollTest() : ConnectedClientFixture("poll") {}
   void SetUp() override {
-    ClientFixture::SetUp();
-    testing_server::PointAt(g);
-    g.m_strClientId = id;
+    ConnectedClientFixture::SetUp();
     g.m_strEmail = "poll@velmora.example";
-    OpenDatabase(g);
-    ASSERT_NE(nullptr, g.m_pDatabase);
   }
   void TearDown() override {
-    DisconnectSession(g);
-    ClientFixture::TearDown();
+    ConnectedClientFixture::TearDown();
     testing_server::AdminExec(
         "Update NVMarket Set StatusMessage='Trading',isMarketClosed=0,EOD=0");
   }
 
   void Session(int last, int curr, int status) {
-    SessionRecord r;
-    r.user = "Poll";
-    r.email = "poll@velmora.example";
-    r.lastConn = last;
-    r.currConn = curr;
-    r.status = status;
-    WriteSession(r);
+    WriteSession({"Poll", "poll@velmora.example", last, curr, 1, status});
   }
   void Market(const char* message, int closed, int eod, const char* date) {
     testing_server::AdminExec(std::string("Update NVMarket Set StatusMessage='") + message +
                               "',isMarketClosed=" + std::to_string(closed) +
                               ",EOD=" + std::to_string(eod) + ",MarketDate='" + date + "'");
   }
-
-  CGlobal g;
+  // What the global state holds of the market.
+  std::string Held() const {
+    return g.m_strStatusMessage + " closed " + std::to_string(g.m_bMarketClosed) + " eod " +
+           std::to_string(g.m_bEod) + " " + std::to_string(g.m_nMarketDate);
+  }
 };
 
 TEST_F(MarketPollTest, AValidSessionStoresTheMarketsState) {
@@ -54,18 +45,12 @@ TEST_F(MarketPollTest, AValidSessionStoresTheMarketsState) {
   Market("Trading", 0, 0, "2024-03-05");
   g.m_nCurrConnId = 3;
   EXPECT_EQ(1, PollMarketStatus(g));
-  EXPECT_EQ("Trading", g.m_strStatusMessage);
-  EXPECT_EQ(0, g.m_bMarketClosed);
-  EXPECT_EQ(0, g.m_bEod);
-  EXPECT_EQ(20240305, g.m_nMarketDate);
+  EXPECT_EQ("Trading closed 0 eod 0 20240305", Held());
   EXPECT_EQ(3, g.m_nCurrConnId);  // equal ids: no call, nothing taken over
   EXPECT_TRUE(Calls().empty());
-
   Market("Closed", 1, 1, "2024-03-06");
   EXPECT_EQ(1, PollMarketStatus(g));
-  EXPECT_EQ(1, g.m_bMarketClosed);
-  EXPECT_EQ(1, g.m_bEod);
-  EXPECT_EQ(20240306, g.m_nMarketDate);
+  EXPECT_EQ("Closed closed 1 eod 1 20240306", Held());
 }
 
 TEST_F(MarketPollTest, AnInvalidOrMissingSessionEndsIt) {
@@ -88,7 +73,7 @@ TEST_F(MarketPollTest, AnInvalidOrMissingSessionEndsIt) {
 TEST_F(MarketPollTest, DifferingConnectionIdsAreReported) {
   g.m_nTradeInterval = 12;
   for (int previous : {5, 0}) {  // 0 is an id like any other
-    testing_server::AdminExec("Delete From NVCallLog Where Args Like '''" + id + "''%'");
+    ClearCalls();
     Session(previous, 9, 0);
     g.m_nCurrConnId = 0;
     EXPECT_EQ(1, PollMarketStatus(g));

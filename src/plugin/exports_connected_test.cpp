@@ -4,8 +4,6 @@
 #if !defined(_WIN32)
 #include <gtest/gtest.h>
 
-#include <dirent.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -26,13 +24,8 @@ const char kKey[] = "Software\\ZUZ\\Velmora\\Velmora";
 // The sockets this process holds: the plug-in's connection is one of them.
 int OpenSockets() {
   int sockets = 0;
-  DIR* fds = opendir("/proc/self/fd");
-  if (fds == nullptr) return -1;
-  while (dirent* entry = readdir(fds)) {
-    struct stat info;
-    if (fstatat(dirfd(fds), entry->d_name, &info, 0) == 0 && S_ISSOCK(info.st_mode)) ++sockets;
-  }
-  closedir(fds);
+  for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd"))
+    sockets += std::filesystem::is_socket(fd.path()) ? 1 : 0;
   return sockets;
 }
 
@@ -51,9 +44,7 @@ class ConnectedPluginTest : public ClientFixture {
     platform::RegistryWriteString(kKey, "ServerPort", std::getenv("VELMORA_DB_PORT"));
     platform::RegistryWriteNumber(kKey, "AutoConnect", 1);
     testing_registry::SetEnv("VELMORA_CLIENT_ID", id.c_str());
-    SessionRecord record;
-    record.email = "held@velmora.example";
-    WriteSession(record);
+    WriteSession({"Tester", "held@velmora.example"});
     window = window_system::CreateWindow();
   }
   void TearDown() override {

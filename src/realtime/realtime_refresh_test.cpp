@@ -5,11 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
 
-#include "db/connection.h"
 #include "db/database.h"
 #include "db/statements.h"
 #include "plugin/global.h"
@@ -38,10 +38,8 @@ class RealtimeRefreshTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(testing_server::Configured()) << "source scripts/dbserver env first";
     Clean();
-    testing_server::PointAt(g);
     BuildRealtimeColumnList(g);
-    OpenDatabase(g);
-    ASSERT_NE(nullptr, g.m_pDatabase);
+    ASSERT_TRUE(testing_server::Open(g));
   }
   void TearDown() override { Clean(); }
   static void Clean() {
@@ -61,6 +59,16 @@ class RealtimeRefreshTest : public ::testing::Test {
   CGlobal g;
   ScopedTable table;
 };
+
+// What the refresh writes of a record, as one line.
+std::string Show(const RecentInfo& r) {
+  char text[256];
+  std::snprintf(text, sizeof text,
+                "status %d valid %d open %g last %g change %g bid %g ask %g stamp %d %d move %d %d",
+                r.Status, r.ValidFields, r.Open, r.Last, r.Change, r.Bid, r.Ask, r.StampDate,
+                r.StampTime, r.MoveDate, r.MoveTime);
+  return text;
+}
 
 const char kInsert[] =
     "Insert Into NVRealtime (Code,LastUpdate,Open,High,Low,Last,AvgPrice,Chg,BLot,BidPrice,"
@@ -91,12 +99,10 @@ TEST_F(RealtimeRefreshTest, OneStatementFillsEveryTickerAndNothingElse) {
   EXPECT_EQ(105.0f, a->Last);
   EXPECT_EQ(90702, a->StampTime);
 
-  EXPECT_EQ(30681, b->ValidFields);  // open and high are zero
-  EXPECT_EQ(15, b->Status);
-  EXPECT_EQ(-2.0f, b->Change);
-  EXPECT_EQ(40.5f, b->Bid);
-  EXPECT_EQ(41.5f, b->Ask);
-  EXPECT_EQ(235959, b->StampTime);
+  // Open and high are zero, so not valid.
+  EXPECT_EQ("status 15 valid 30681 open 0 last 41 change -2 bid 40.5 ask 41.5 stamp 20240305 "
+            "235959 move 20240305 235959",
+            Show(*b));
 }
 
 TEST_F(RealtimeRefreshTest, MoveStampsFollowOnlyPriceChangesAndNullsKeepFields) {
@@ -107,44 +113,31 @@ TEST_F(RealtimeRefreshTest, MoveStampsFollowOnlyPriceChangesAndNullsKeepFields) 
   ASSERT_EQ(1, GetRealtimeQuote(g));
   ASSERT_EQ(90702, r->MoveTime);
 
-  // Same prices, later stamp, open and last NULL.
-  testing_server::AdminExec(
-      "Update NVRealtime Set LastUpdate='2024-03-06 10:00:00',Open=NULL,Last=NULL "
-      "Where Code='RtTM'");
-  EXPECT_EQ(1, GetRealtimeQuote(g));
-  EXPECT_EQ(20240306, r->StampDate);
-  EXPECT_EQ(100000, r->StampTime);
-  EXPECT_EQ(20240305, r->MoveDate);
-  EXPECT_EQ(90702, r->MoveTime);
-  EXPECT_EQ(100.0f, r->Open);
-  EXPECT_EQ(105.0f, r->Last);
-  EXPECT_EQ(30687, r->ValidFields);
-
-  // Only the ask moves: that is a move.
-  testing_server::AdminExec(
-      "Update NVRealtime Set LastUpdate='2024-03-06 10:00:05',OfferPrice=106.5 "
-      "Where Code='RtTM'");
-  EXPECT_EQ(1, GetRealtimeQuote(g));
-  EXPECT_EQ(106.5f, r->Ask);
-  EXPECT_EQ(20240306, r->MoveDate);
-  EXPECT_EQ(100005, r->MoveTime);
+  const char* const steps[][2] = {
+      // Same prices, later stamp, open and last NULL: they keep their values.
+      {"LastUpdate='2024-03-06 10:00:00',Open=NULL,Last=NULL",
+       "status 15 valid 30687 open 100 last 105 change 5 bid 104 ask 106 stamp 20240306 100000 "
+       "move 20240305 90702"},
+      // Only the ask moves: that is a move.
+      {"LastUpdate='2024-03-06 10:00:05',OfferPrice=106.5",
+       "status 15 valid 30687 open 100 last 105 change 5 bid 104 ask 106.5 stamp 20240306 "
+       "100005 move 20240306 100005"}};
+  for (const auto& [change, expected] : steps) {
+    SCOPED_TRACE(change);
+    testing_server::AdminExec(std::string("Update NVRealtime Set ") + change +
+                              " Where Code='RtTM'");
+    EXPECT_EQ(1, GetRealtimeQuote(g));
+    EXPECT_EQ(expected, Show(*r));
+  }
 }
 
 TEST_F(RealtimeRefreshTest, ACodeThatDiffersInLetterCaseIsNotApplied) {
   // On a case-insensitive column the server itself returns the row for
   // 'RtTCase'; the record must still not take it.
-  struct CaseInsensitiveCodes {
-    CaseInsensitiveCodes() {
-      testing_server::AdminExec(
-          "Alter Table NVRealtime Modify Code VARCHAR(64) CHARACTER SET utf8mb4 "
-          "COLLATE utf8mb4_general_ci NOT NULL");
-    }
-    ~CaseInsensitiveCodes() {
-      testing_server::AdminExec(
-          "Alter Table NVRealtime Modify Code VARCHAR(64) CHARACTER SET utf8mb4 "
-          "COLLATE utf8mb4_bin NOT NULL");
-    }
-  } caseInsensitive;
+  const std::string column = "Alter Table NVRealtime Modify Code VARCHAR(64) CHARACTER SET "
+                             "utf8mb4 COLLATE utf8mb4_";
+  testing_server::ScopedChange caseInsensitive(column + "general_ci NOT NULL",
+                                               column + "bin NOT NULL");
   testing_server::AdminExec(std::string(kInsert) +
                             "('RtTcase','2024-03-05 09:07:02',1,2,3,4,5,6,7,8,9,0,0,0,0,0,0,0,0),"
                             "('RtTExact','2024-03-05 09:07:02',1,2,3,4,5,6,7,8,9,0,0,0,0,0,0,0,0)");
@@ -152,9 +145,8 @@ TEST_F(RealtimeRefreshTest, ACodeThatDiffersInLetterCaseIsNotApplied) {
   RecentInfo* exact = table.Add("RtTExact");
   EXPECT_EQ(1, GetRealtimeQuote(g));
   EXPECT_EQ(15, exact->Status);
-  EXPECT_EQ(0, other->Status);
-  EXPECT_EQ(0.0f, other->Last);
-  EXPECT_EQ(0, other->StampDate);
+  EXPECT_EQ("status 0 valid 0 open 0 last 0 change 0 bid 0 ask 0 stamp 0 0 move 0 0",
+            Show(*other));
 }
 
 TEST_F(RealtimeRefreshTest, AQueryErrorReturnsZeroAndKeepsTheRecords) {
@@ -173,9 +165,9 @@ TEST_F(RealtimeRefreshTest, AQueryErrorReturnsZeroAndKeepsTheRecords) {
   // A select list without a column skips it for every row.
   g.m_strRealtimeColumns = "Code,Last";
   EXPECT_EQ(1, GetRealtimeQuote(g));
-  EXPECT_EQ(44.0f, r->Last);
-  EXPECT_EQ(90702, r->StampTime);
-  EXPECT_EQ(1.0f, r->Open);
+  EXPECT_EQ("status 15 valid 30687 open 1 last 44 change 6 bid 8 ask 9 stamp 20240305 90702 "
+            "move 20240305 90702",
+            Show(*r));
 }
 
 TEST_F(RealtimeRefreshTest, NothingToDoSendsNothing) {

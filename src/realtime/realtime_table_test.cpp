@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -11,13 +12,15 @@ namespace {
 
 bool AllZero(const RecentInfo& r) {
   const unsigned char* p = reinterpret_cast<const unsigned char*>(&r);
-  for (size_t i = 0; i < sizeof r; ++i)
-    if (p[i] != 0) return false;
-  return true;
+  return std::all_of(p, p + sizeof r, [](unsigned char byte) { return byte == 0; });
 }
 
-TEST(RealtimeTable, FirstRecordIsZeroButForItsName) {
-  std::unique_ptr<CRealtimeTable> table(CRealtimeTable::Create());
+class RealtimeTableTest : public ::testing::Test {
+ protected:
+  std::unique_ptr<CRealtimeTable> table{CRealtimeTable::Create()};
+};
+
+TEST_F(RealtimeTableTest, FirstRecordIsZeroButForItsName) {
   ASSERT_NE(nullptr, table.get());
   RecentInfo* r = table->FindOrAddRecentInfo("BBCA");
   ASSERT_EQ(table->Record(0), r);
@@ -27,27 +30,22 @@ TEST(RealtimeTable, FirstRecordIsZeroButForItsName) {
   EXPECT_TRUE(AllZero(copy));
 }
 
-TEST(RealtimeTable, LetterCaseSharesARecordOnlyForTheHost) {
-  std::unique_ptr<CRealtimeTable> table(CRealtimeTable::Create());
+TEST_F(RealtimeTableTest, LetterCaseSharesARecordOnlyForTheHost) {
   RecentInfo* r = table->FindOrAddRecentInfo("BbCa");
   EXPECT_EQ(r, table->FindOrAddRecentInfo("bbca"));
   EXPECT_EQ(r, table->FindOrAddRecentInfo("BBCA"));
   EXPECT_STREQ("BbCa", r->Name);  // the first form stays
   EXPECT_EQ(1, table->UsedCount());
   EXPECT_EQ(0, table->FindRecentInfoIndex("BbCa"));
-  EXPECT_EQ(-1, table->FindRecentInfoIndex("BBCA"));
-  EXPECT_EQ(-1, table->FindRecentInfoIndex("BbC"));
-  EXPECT_EQ(-1, table->FindRecentInfoIndex("BbCaX"));
+  for (const char* other : {"BBCA", "BbC", "BbCaX"}) EXPECT_EQ(-1, table->FindRecentInfoIndex(other));
 }
 
-TEST(RealtimeTable, TwentyTickersStayPutAndTheTwentyFirstIsRefused) {
-  std::unique_ptr<CRealtimeTable> table(CRealtimeTable::Create());
+TEST_F(RealtimeTableTest, TwentyTickersStayPutAndTheTwentyFirstIsRefused) {
   std::vector<RecentInfo*> records;
   for (int i = 0; i < 20; ++i) {
-    RecentInfo* r = table->FindOrAddRecentInfo(("T" + std::to_string(i)).c_str());
-    ASSERT_NE(nullptr, r);
-    EXPECT_EQ(table->Record(i), r);
-    records.push_back(r);
+    records.push_back(table->FindOrAddRecentInfo(("T" + std::to_string(i)).c_str()));
+    ASSERT_NE(nullptr, records.back());
+    EXPECT_EQ(table->Record(i), records.back());
   }
   EXPECT_EQ(nullptr, table->FindOrAddRecentInfo("T20"));
   for (int i = 0; i < 20; ++i) {
@@ -58,26 +56,17 @@ TEST(RealtimeTable, TwentyTickersStayPutAndTheTwentyFirstIsRefused) {
   EXPECT_EQ(20, table->UsedCount());
 }
 
-TEST(RealtimeTable, TickerLongerThanTheNameFieldIsRefusedWhole) {
-  std::unique_ptr<CRealtimeTable> table(CRealtimeTable::Create());
-  std::string fits(63, 'A');
-  std::string tooLong(64, 'B');
+TEST_F(RealtimeTableTest, TickerLongerThanTheNameFieldIsRefusedWhole) {
   // A mark in the field right after the name shows any write past it.
   table->Record(0)->Exchange[0] = 'X';
-  EXPECT_EQ(nullptr, table->FindOrAddRecentInfo(tooLong.c_str()));
+  EXPECT_EQ(nullptr, table->FindOrAddRecentInfo(std::string(64, 'B').c_str()));
   EXPECT_EQ(0, table->UsedCount());
   EXPECT_EQ('X', table->Record(0)->Exchange[0]);
-  RecentInfo* r = table->FindOrAddRecentInfo(fits.c_str());
+  RecentInfo* r = table->FindOrAddRecentInfo(std::string(63, 'A').c_str());
   ASSERT_NE(nullptr, r);
-  EXPECT_EQ(fits, r->Name);
+  EXPECT_EQ(std::string(63, 'A'), r->Name);
   EXPECT_EQ('X', r->Exchange[0]);
   EXPECT_EQ(nullptr, table->FindOrAddRecentInfo(nullptr));
-}
-
-TEST(RealtimeTable, ModuleTableIsCreatedOnFirstRequest) {
-  RecentInfo* r = GetRecentInfoRecord("ModuleTick");
-  ASSERT_NE(nullptr, RealtimeTable);
-  EXPECT_EQ(r, GetRecentInfoRecord("MODULETICK"));
 }
 
 }  // namespace

@@ -9,6 +9,20 @@
 
 namespace bar_test {
 
+Quotation Held(uint64_t stamp, float close, float volume) {
+  Quotation q{};
+  q.DateTime = stamp;
+  q.Open = q.High = q.Low = q.Close = close;
+  q.Volume = volume;
+  return q;
+}
+
+std::vector<float> Closes(const Quotation* bars, int count) {
+  std::vector<float> closes;
+  for (int i = 0; i < count; ++i) closes.push_back(bars[i].Close);
+  return closes;
+}
+
 namespace {
 // A text as an SQL string literal for the admin's statements.
 std::string Literal(const std::string& text) {
@@ -19,9 +33,7 @@ std::string Literal(const std::string& text) {
   }
   return out + "'";
 }
-}  // namespace
 
-namespace {
 void Load(CDatabase& admin, const std::string& table, const std::string& ticker,
           const std::string& values) {
   admin.ExecuteSQL("DELETE FROM " + table + " WHERE Ticker=" + Literal(ticker));
@@ -58,32 +70,26 @@ long CountRows(const std::string& table) {
   return static_cast<long>(value.m_fltVal);
 }
 
-std::string MessagesDuring(const std::function<void()>& action) {
+std::vector<std::string> MessagesDuring(const std::function<void()>& action) {
+  std::vector<std::string> shown;
 #if defined(_WIN32)
-  // Windows shows a real message box; without a display it returns at once
-  // and its text cannot be read back here.
   action();
-  return "(not observable)";
 #else
-  // The POSIX message box writes its text to standard error.
   ::testing::internal::CaptureStderr();
   action();
-  std::string err = ::testing::internal::GetCapturedStderr();
-  std::string shown;
+  const std::string err = ::testing::internal::GetCapturedStderr();
   const std::string tag = "[message box] ";
   for (size_t at = err.find(tag); at != std::string::npos; at = err.find(tag, at + 1)) {
-    size_t end = err.find('\n', at);
-    shown += err.substr(at + tag.size(), end - at - tag.size()) + "\n";
+    const size_t end = err.find('\n', at);
+    shown.push_back(err.substr(at + tag.size(), end - at - tag.size()));
   }
-  return shown;
 #endif
+  return shown;
 }
 
 void BarServerTest::SetUp() {
   ASSERT_TRUE(testing_server::Configured()) << "source scripts/dbserver env first";
-  testing_server::PointAt(g);
-  OpenDatabase(g);
-  ASSERT_NE(nullptr, g.m_pDatabase);
+  ASSERT_TRUE(testing_server::Open(g));
   BuildEodColumnList(g);
   BuildIntradayColumnList(g);
 }

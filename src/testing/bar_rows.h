@@ -7,10 +7,17 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
+#include "host/host_records.h"
 #include "plugin/global.h"
 
 namespace bar_test {
+
+// A host's bar at `stamp` whose four prices are `close`, and the closes of
+// the first `count` bars.
+Quotation Held(uint64_t stamp, float close, float volume);
+std::vector<float> Closes(const Quotation* bars, int count);
 
 // Replaces the ticker's rows in NVEod or NVIntraday with `values`: tuples
 // of (TrDate, [TrTime,] Open, High, Low, Close, Volume, AdjClose) without
@@ -26,8 +33,10 @@ void LoadRowsPastChecks(const std::string& table, const std::string& ticker,
 
 long CountRows(const std::string& table);
 
-// What message boxes showed while `action` ran, one text a line.
-std::string MessagesDuring(const std::function<void()>& action);
+// The texts of the message boxes shown while `action` ran. The Linux build
+// writes each to standard error; Windows shows real boxes, which cannot be
+// read back here: none there.
+std::vector<std::string> MessagesDuring(const std::function<void()>& action);
 
 // A global state connected to the private server, both select lists built.
 class BarServerTest : public ::testing::Test {

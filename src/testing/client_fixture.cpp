@@ -1,5 +1,10 @@
 #include "testing/client_fixture.h"
 
+#include "db/session.h"
+#include "db/statements.h"
+#include "lifecycle/conn_state.h"
+#include "lifecycle/lifecycle.h"
+#include "plugin/app.h"
 #include "testing/test_server.h"
 
 namespace {
@@ -11,14 +16,13 @@ std::string Text(const std::string& value) { return "'" + value + "'"; }
 void ClientFixture::SetUp() {
   ASSERT_TRUE(testing_server::Configured()) << "source scripts/dbserver env first";
   id = m_prefix + "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
-  Clean();
+  RemoveSession();
+  ClearCalls();
 }
 
-void ClientFixture::TearDown() { Clean(); }
-
-void ClientFixture::Clean() {
+void ClientFixture::TearDown() {
   RemoveSession();
-  testing_server::AdminExec("Delete From NVCallLog Where Args Like '''" + id + "''%'");
+  ClearCalls();
 }
 
 void ClientFixture::WriteSession(const SessionRecord& r) {
@@ -44,3 +48,36 @@ void ClientFixture::RemoveSession() {
 }
 
 std::vector<std::string> ClientFixture::Calls() const { return testing_server::CallsFor(id); }
+
+void ClientFixture::ClearCalls() {
+  testing_server::AdminExec("Delete From NVCallLog Where Args Like '''" + id + "''%'");
+}
+
+void ClientFixture::UseModuleGlobal(const std::string& email) {
+  testing_server::PointAt(g_global);
+  BuildRealtimeColumnList(g_global);
+  g_global.m_strClientId = id;
+  g_global.m_strEmail = email;
+  g_global.m_bAutoConnect = 1;
+  g_nConnState = CONN_WAIT;
+  g_nRetriesLeft = 5;
+}
+
+void ClientFixture::ReleaseModuleGlobal() {
+  StopAllTimers(g_global);
+  DisconnectSession(g_global);
+  g_global.m_bAutoConnect = 0;
+  g_nConnState = CONN_WAIT;
+  g_nRetriesLeft = 5;
+}
+
+void ConnectedClientFixture::SetUp() {
+  ClientFixture::SetUp();
+  g.m_strClientId = id;
+  ASSERT_TRUE(testing_server::Open(g));
+}
+
+void ConnectedClientFixture::TearDown() {
+  DisconnectSession(g);
+  ClientFixture::TearDown();
+}

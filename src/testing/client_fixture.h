@@ -7,15 +7,18 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "plugin/global.h"
+
 struct SessionRecord {
-  std::string user = "Tester";
-  std::string email;
-  int lastConn = 0;
-  int currConn = 1;
-  int permit = 1;
-  int status = 0;
+  SessionRecord(std::string user = "Tester", std::string email = "", int lastConn = 0,
+                int currConn = 1, int permit = 1, int status = 0)
+      : user(std::move(user)), email(std::move(email)), lastConn(lastConn),
+        currConn(currConn), permit(permit), status(status) {}
+  std::string user, email;
+  int lastConn, currConn, permit, status;
   // The per-account column names and the intraday start, when not the
   // table's defaults.
   std::string colCloseBidAsk, colBid, colAsk, intradayStart;
@@ -32,12 +35,29 @@ class ClientFixture : public ::testing::Test {
   void RemoveSession();
   // The procedure calls the server received for this client id.
   std::vector<std::string> Calls() const;
+  void ClearCalls();
+
+  // The module's global state, which notifications and timers use, as this
+  // client: pointed at the server, its real-time select list built,
+  // auto-connect on, waiting with every retry left. Release stops its
+  // timers, ends its session and puts the switch and the state back.
+  void UseModuleGlobal(const std::string& email);
+  void ReleaseModuleGlobal();
 
   std::string id;
 
  private:
-  void Clean();
   std::string m_prefix;
+};
+
+// The same with a global state of its own, opened as this client and its
+// session ended after the test.
+class ConnectedClientFixture : public ClientFixture {
+ protected:
+  using ClientFixture::ClientFixture;
+  void SetUp() override;
+  void TearDown() override;
+  CGlobal g;
 };
 
 #endif  // VELMORA_TESTING_CLIENT_FIXTURE_H_

@@ -35,6 +35,25 @@ std::unique_ptr<CDatabase> Admin() {
 
 void AdminExec(const std::string& sql) { Admin()->ExecuteSQL(sql); }
 
+bool Open(CGlobal& g) {
+  PointAt(g);
+  OpenDatabase(g);
+  return g.m_pDatabase != nullptr;
+}
+
+SavedTables::SavedTables(std::vector<std::string> tables) : m_tables(std::move(tables)) {
+  for (const std::string& table : m_tables)
+    AdminExec("Create Or Replace Table test_saved_" + table + " As Select * From " + table);
+}
+
+SavedTables::~SavedTables() {
+  for (const std::string& table : m_tables) {
+    AdminExec("Delete From " + table);
+    AdminExec("Insert Into " + table + " Select * From test_saved_" + table);
+    AdminExec("Drop Table test_saved_" + table);
+  }
+}
+
 std::vector<std::string> CallsFor(const std::string& clientId) {
   std::vector<std::string> calls;
   auto admin = Admin();

@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 class CDatabase;
@@ -25,6 +26,33 @@ std::unique_ptr<CDatabase> Admin();
 
 // Runs one statement as admin.
 void AdminExec(const std::string& sql);
+
+// Points the global state at the private server and opens its database;
+// false when no connection came of it.
+bool Open(CGlobal& g);
+
+// Tables copied aside as admin now and put back as they were when the scope
+// ends.
+class SavedTables {
+ public:
+  explicit SavedTables(std::vector<std::string> tables);
+  ~SavedTables();
+
+ private:
+  std::vector<std::string> m_tables;
+};
+
+// A change made as admin now and undone as admin when the scope ends.
+class ScopedChange {
+ public:
+  ScopedChange(const std::string& change, std::string undo) : m_undo(std::move(undo)) {
+    AdminExec(change);
+  }
+  ~ScopedChange() { AdminExec(m_undo); }
+
+ private:
+  std::string m_undo;
+};
 
 // The procedure calls the server received for a client id, oldest first,
 // each as Name('arg',...).

@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "db/connection.h"
 #include "db/settings.h"
 #include "host/plugin_api.h"
 #include "winsys/posix/dialog_system.h"
@@ -93,9 +92,7 @@ TEST_F(ConfigDialogTest, CancelTakesAndSavesNothing) {
 
 TEST_F(ConfigDialogTest, ImportButtonStaysDisabledUntilReopened) {
   ASSERT_TRUE(testing_server::Configured()) << "source scripts/dbserver env first";
-  testing_server::PointAt(g);
-  OpenDatabase(g);
-  ASSERT_NE(nullptr, g.m_pDatabase);
+  ASSERT_TRUE(testing_server::Open(g));
   std::vector<std::string> painted;
   dialog_system::SetRepaintObserver([&](const Dialog&, const dialog_system::Control& c) {
     if (c.tpl.id == IDC_STATUS) painted.push_back(c.text);

@@ -30,15 +30,11 @@ std::string DialogBlock(const std::string& rc, const std::string& name) {
   return rc.substr(start, end - start);
 }
 
-const char* KindKeyword(dialog_system::ControlKind kind) {
-  switch (kind) {
-    case dialog_system::ControlKind::kPushButton: return "PUSHBUTTON";
-    case dialog_system::ControlKind::kDefPushButton: return "DEFPUSHBUTTON";
-    case dialog_system::ControlKind::kStatic: return "LTEXT";
-    case dialog_system::ControlKind::kAutoCheckBox: return "AUTOCHECKBOX";
-  }
-  return "";
-}
+using Kind = dialog_system::ControlKind;
+const std::map<std::string, Kind> kKinds = {{"PUSHBUTTON", Kind::kPushButton},
+                                            {"DEFPUSHBUTTON", Kind::kDefPushButton},
+                                            {"LTEXT", Kind::kStatic},
+                                            {"AUTOCHECKBOX", Kind::kAutoCheckBox}};
 
 TEST(PosixResources, ConfigDialogIsTheResourceScripts) {
   const std::string block =
@@ -62,11 +58,8 @@ TEST(PosixResources, ConfigDialogIsTheResourceScripts) {
   EXPECT_EQ(tpl->systemMenu, m[1].str().find("WS_SYSMENU") != std::string::npos);
 
   const std::map<std::string, int> ids = {
-      {"IDOK", 1},
-      {"IDCANCEL", 2},
-      {"IDC_RETRIEVE_ALL", IDC_RETRIEVE_ALL},
-      {"IDC_STATUS", IDC_STATUS},
-      {"IDC_AUTO_CONNECT", IDC_AUTO_CONNECT},
+      {"IDOK", 1}, {"IDCANCEL", 2}, {"IDC_RETRIEVE_ALL", IDC_RETRIEVE_ALL},
+      {"IDC_STATUS", IDC_STATUS}, {"IDC_AUTO_CONNECT", IDC_AUTO_CONNECT},
       {"IDC_REMOVE_ZERO_VOLUME", IDC_REMOVE_ZERO_VOLUME}};
   const std::regex line(
       R"re((PUSHBUTTON|DEFPUSHBUTTON|LTEXT|AUTOCHECKBOX) "([^"]*)", (\w+), (\d+), (\d+), (\d+), (\d+)(.*))re");
@@ -78,12 +71,12 @@ TEST(PosixResources, ConfigDialogIsTheResourceScripts) {
     const dialog_system::ControlTemplate& control = tpl->controls[count];
     ASSERT_EQ(1u, ids.count(c[3])) << c[3];
     EXPECT_EQ(ids.at(c[3]), control.id);
-    EXPECT_EQ(c[1].str(), KindKeyword(control.kind)) << control.id;
+    EXPECT_TRUE(kKinds.at(c[1]) == control.kind) << control.id;
     EXPECT_EQ(c[2].str(), control.text) << control.id;
-    EXPECT_EQ(std::stoi(c[4]), control.x) << control.id;
-    EXPECT_EQ(std::stoi(c[5]), control.y) << control.id;
-    EXPECT_EQ(std::stoi(c[6]), control.cx) << control.id;
-    EXPECT_EQ(std::stoi(c[7]), control.cy) << control.id;
+    EXPECT_EQ(c[4].str() + "," + c[5].str() + "," + c[6].str() + "," + c[7].str(),
+              std::to_string(control.x) + "," + std::to_string(control.y) + "," +
+                  std::to_string(control.cx) + "," + std::to_string(control.cy))
+        << control.id;
     EXPECT_EQ(c[8].str().find("NOT WS_VISIBLE") == std::string::npos, control.visible) << control.id;
     EXPECT_EQ(c[8].str().find("SS_SUNKEN") != std::string::npos, control.sunken) << control.id;
   }
