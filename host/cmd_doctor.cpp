@@ -12,7 +12,7 @@
 #include "host/host_session.h"
 #include "host/plugin_settings.h"
 #include "host/server_queries.h"
-#include "src/platform/registry.h"
+#include "host/registry_listing.h"
 
 namespace {
 
@@ -108,7 +108,7 @@ int Doctor(HostSession& session, const HostOptions&, const std::vector<std::stri
   g_failures = 0;
   const PluginSettings settings = ReadPluginSettings();
   for (const DoctorLine& line :
-       CheckSettings(platform::RegistryList(kPluginSettingsKey), settings))
+       CheckSettings(ListRegistryKey(kPluginSettingsKey), settings))
     Print(line);
   Line(!settings.clientId.empty(), "installation id: " + Shown(settings.clientId));
   // In a `run` script the plug-in may already be connected and hold the

@@ -81,22 +81,22 @@ PortUse DescribePort(const std::string& text) {
 
 namespace {
 
-std::string KindName(platform::RegistryValue::Kind kind, const std::string& type) {
+std::string KindName(RegistryValue::Kind kind, const std::string& type) {
   switch (kind) {
-    case platform::RegistryValue::kText: return "text";
-    case platform::RegistryValue::kNumber: return "a dword";
-    case platform::RegistryValue::kOther: return type;
+    case RegistryValue::kText: return "text";
+    case RegistryValue::kNumber: return "a dword";
+    case RegistryValue::kOther: return type;
   }
   return "";
 }
 
-std::string LineOf(const platform::RegistryValue& value) {
+std::string LineOf(const RegistryValue& value) {
   return value.line > 0 ? " (line " + std::to_string(value.line) + ")" : "";
 }
 
 }  // namespace
 
-std::vector<DoctorLine> CheckSettings(const platform::RegistryListing& key,
+std::vector<DoctorLine> CheckSettings(const RegistryListing& key,
                                       const PluginSettings& plugin) {
   std::vector<DoctorLine> lines;
   const std::string where = "settings: " + key.where;
@@ -110,17 +110,17 @@ std::vector<DoctorLine> CheckSettings(const platform::RegistryListing& key,
   }
   struct Setting {
     std::string name;
-    platform::RegistryValue::Kind kind;
+    RegistryValue::Kind kind;
     std::string reads;  // what the plug-in has read
   };
   const Setting settings[] = {
-      {"ServerAddress", platform::RegistryValue::kText, Shown(plugin.serverAddress)},
-      {"ServerPort", platform::RegistryValue::kText, Shown(plugin.serverPort)},
-      {kUserNameValue, platform::RegistryValue::kText, Shown(plugin.userName)},
-      {kUserEmailValue, platform::RegistryValue::kText, Shown(plugin.email)},
-      {"AutoConnect", platform::RegistryValue::kNumber, std::to_string(plugin.autoConnect)},
+      {"ServerAddress", RegistryValue::kText, Shown(plugin.serverAddress)},
+      {"ServerPort", RegistryValue::kText, Shown(plugin.serverPort)},
+      {kUserNameValue, RegistryValue::kText, Shown(plugin.userName)},
+      {kUserEmailValue, RegistryValue::kText, Shown(plugin.email)},
+      {"AutoConnect", RegistryValue::kNumber, std::to_string(plugin.autoConnect)},
   };
-  for (const platform::RegistrySkippedLine& skipped : key.skipped) {
+  for (const RegistrySkippedLine& skipped : key.skipped) {
     std::string reads;
     for (const Setting& setting : settings)
       if (!skipped.name.empty() && setting.name == skipped.name)
@@ -130,8 +130,8 @@ std::vector<DoctorLine> CheckSettings(const platform::RegistryListing& key,
                                             Shown(skipped.text) + reads});
   }
   for (const Setting& setting : settings) {
-    std::vector<const platform::RegistryValue*> found;
-    for (const platform::RegistryValue& value : key.values)
+    std::vector<const RegistryValue*> found;
+    for (const RegistryValue& value : key.values)
       if (value.name == setting.name) found.push_back(&value);
     if (found.size() > 1) {
       std::string at;
@@ -140,7 +140,7 @@ std::vector<DoctorLine> CheckSettings(const platform::RegistryListing& key,
                                               at + "; the last one counts"});
     }
     if (found.empty() || found.back()->kind == setting.kind) continue;
-    const platform::RegistryValue& value = *found.back();
+    const RegistryValue& value = *found.back();
     lines.push_back({DoctorLine::kFail,
                      where + ": \"" + setting.name + "\"" + LineOf(value) + " is stored as " +
                          KindName(value.kind, value.type) + " where the plug-in reads " +

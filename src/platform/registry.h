@@ -12,7 +12,6 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 namespace platform {
 
@@ -24,31 +23,6 @@ bool RegistryWriteNumber(const std::string& key, const std::string& name, uint32
 // False when the key or the value does not exist.
 bool RegistryReadString(const std::string& key, const std::string& name, std::string* text);
 bool RegistryReadNumber(const std::string& key, const std::string& name, uint32_t* value);
-
-// What a key holds, as a person looking for a fault needs to see it.
-struct RegistryValue {
-  enum Kind { kText, kNumber, kOther };
-  std::string name;
-  Kind kind = kOther;
-  std::string text;     // kText
-  uint32_t number = 0;  // kNumber
-  std::string type;     // kOther: the stored type
-  int line = 0;         // Linux: the value's line in the key's file
-};
-struct RegistrySkippedLine {
-  int line = 0;  // counted from 1
-  std::string text;
-  std::string name;  // the value the line would set, if it names one
-  std::string reason;
-};
-struct RegistryListing {
-  std::string where;  // the key's file, or the key's path under HKCU
-  bool exists = false;
-  std::string error;  // set when the key exists but cannot be read
-  std::vector<RegistryValue> values;  // in the order stored; the last of a name counts
-  std::vector<RegistrySkippedLine> skipped;  // Linux: lines the reader skips
-};
-RegistryListing RegistryList(const std::string& key);
 
 // The machine's own identifier: MachineGuid on Windows, /etc/machine-id on
 // Linux; empty when there is none.

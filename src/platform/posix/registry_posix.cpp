@@ -10,14 +10,13 @@
 #include <sstream>
 #include <vector>
 
+#include "platform/posix/registry_file.h"
 #include "platform/posix/registry_line.h"
 #include "platform/registry.h"
 
 namespace platform {
 
-namespace {
-
-std::string KeyFile(const std::string& key) {
+std::string RegistryKeyFile(const std::string& key) {
   const char* dir = std::getenv("VELMORA_REGISTRY_DIR");
   std::string root;
   if (dir != nullptr && *dir != '\0') {
@@ -31,16 +30,12 @@ std::string KeyFile(const std::string& key) {
   return path + ".reg";
 }
 
-enum class FileState { kRead, kMissing, kUnreadable };
-
-// The file's lines, without their line ends (LF or CR LF). *error tells why
-// a file that is there could not be read.
-FileState ReadLines(const std::string& path, std::vector<std::string>* lines,
-                    std::string* error = nullptr) {
+KeyFileState ReadKeyFile(const std::string& path, std::vector<std::string>* lines,
+                    std::string* error) {
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     if (error != nullptr) *error = std::strerror(errno);
-    return errno == ENOENT || errno == ENOTDIR ? FileState::kMissing : FileState::kUnreadable;
+    return errno == ENOENT || errno == ENOTDIR ? KeyFileState::kMissing : KeyFileState::kUnreadable;
   }
   std::string data;
   char buffer[8192];
@@ -50,7 +45,7 @@ FileState ReadLines(const std::string& path, std::vector<std::string>* lines,
   close(fd);
   if (got < 0) {
     if (error != nullptr) *error = std::strerror(readError);
-    return FileState::kUnreadable;
+    return KeyFileState::kUnreadable;
   }
   size_t start = 0;
   while (start < data.size()) {
@@ -61,8 +56,10 @@ FileState ReadLines(const std::string& path, std::vector<std::string>* lines,
     lines->push_back(line);
     start = end + 1;
   }
-  return FileState::kRead;
+  return KeyFileState::kRead;
 }
+
+namespace {
 
 // Replaces the file whole: the lines go to a new file beside it, which is
 // flushed to the disk and then renamed over the old one, so that a reader,
@@ -101,10 +98,10 @@ bool ReplaceFile(const std::string& path, const std::vector<std::string>& lines)
 }
 
 bool WriteValue(const std::string& key, const std::string& name, const std::string& line) {
-  const std::string path = KeyFile(key);
+  const std::string path = RegistryKeyFile(key);
   std::vector<std::string> lines;
   // A missing key is never created; one that cannot be read does not open.
-  if (ReadLines(path, &lines) != FileState::kRead) return false;
+  if (ReadKeyFile(path, &lines) != KeyFileState::kRead) return false;
   // The value takes the place of the first line that names it; any later
   // line naming it would override it on reading, so it goes.
   bool placed = false;
@@ -126,7 +123,7 @@ bool WriteValue(const std::string& key, const std::string& name, const std::stri
 // The last well-formed line that sets `name`.
 bool ReadValue(const std::string& key, const std::string& name, RegistryLine* value) {
   std::vector<std::string> lines;
-  if (ReadLines(KeyFile(key), &lines) != FileState::kRead) return false;
+  if (ReadKeyFile(RegistryKeyFile(key), &lines) != KeyFileState::kRead) return false;
   bool found = false;
   for (const std::string& line : lines) {
     RegistryLine parsed = ParseRegistryLine(line);
@@ -161,32 +158,6 @@ bool RegistryReadNumber(const std::string& key, const std::string& name, uint32_
   if (!ReadValue(key, name, &line) || line.kind != RegistryLine::kNumber) return false;
   *value = line.number;
   return true;
-}
-
-RegistryListing RegistryList(const std::string& key) {
-  RegistryListing listing;
-  listing.where = KeyFile(key);
-  std::vector<std::string> lines;
-  const FileState state = ReadLines(listing.where, &lines, &listing.error);
-  listing.exists = state != FileState::kMissing;
-  if (state != FileState::kUnreadable) listing.error.clear();
-  for (size_t i = 0; i < lines.size(); ++i) {
-    const RegistryLine parsed = ParseRegistryLine(lines[i]);
-    const int number = static_cast<int>(i + 1);
-    if (parsed.kind == RegistryLine::kBad) {
-      listing.skipped.push_back({number, lines[i], parsed.name, parsed.reason});
-    } else if (parsed.kind != RegistryLine::kIgnored) {
-      RegistryValue value;
-      value.name = parsed.name;
-      value.kind = parsed.kind == RegistryLine::kText ? RegistryValue::kText
-                                                      : RegistryValue::kNumber;
-      value.text = parsed.text;
-      value.number = parsed.number;
-      value.line = number;
-      listing.values.push_back(value);
-    }
-  }
-  return listing;
 }
 
 std::string MachineIdentifier() {

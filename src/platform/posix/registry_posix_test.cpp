@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "host/registry_listing.h"
 #include "platform/registry.h"
 #include "testing/test_registry.h"
 
@@ -67,7 +68,7 @@ TEST_F(RegistryFileTest, EveryTextRoundTripsOnOneLineAndLeavesTheOthersAlone) {
     EXPECT_TRUE(platform::RegistryReadNumber(kKey, "AutoConnect", &number) && number == 1);
     const std::string file = File();
     EXPECT_EQ(3, std::count(file.begin(), file.end(), '\n')) << file;
-    const platform::RegistryListing listing = platform::RegistryList(kKey);
+    const RegistryListing listing = ListRegistryKey(kKey);
     EXPECT_TRUE(listing.skipped.empty()) << listing.skipped[0].text;
     ASSERT_EQ(3u, listing.values.size());
   }
@@ -122,7 +123,7 @@ TEST_F(RegistryFileTest, LinesItCannotReadAreSkippedNamedAndKept) {
   EXPECT_EQ("C:\\data", Read("Path"));  // a hand-written path keeps its backslash
   EXPECT_EQ("second", Read("Email"));   // the last line counts, as on import
 
-  const platform::RegistryListing listing = platform::RegistryList(kKey);
+  const RegistryListing listing = ListRegistryKey(kKey);
   EXPECT_TRUE(listing.exists);
   EXPECT_EQ("", listing.error);
   std::vector<std::string> skipped;  // line and name, each with a reason
@@ -157,11 +158,11 @@ TEST_F(RegistryFileTest, AKeyThatCannotBeReadIsNeitherReadNorWritten) {
   std::filesystem::create_directory(path_);  // unreadable even for root
   EXPECT_FALSE(platform::RegistryWriteString(kKey, "ServerAddress", "x"));
   EXPECT_EQ("(absent)", Read("ServerAddress"));
-  platform::RegistryListing listing = platform::RegistryList(kKey);
+  RegistryListing listing = ListRegistryKey(kKey);
   EXPECT_TRUE(listing.exists);
   EXPECT_EQ("Is a directory", listing.error);
   std::filesystem::remove(path_);
-  listing = platform::RegistryList(kKey);
+  listing = ListRegistryKey(kKey);
   EXPECT_FALSE(listing.exists);
   EXPECT_EQ("", listing.error);
   EXPECT_EQ(path_, listing.where);
