@@ -47,7 +47,7 @@ recovered() {  # name, label, seconds allowed from the return to Conn
   local path down conn before after
   path=$(host_path "$1")
   echo "     $2: path $path"
-  down=$(line_time "$1" '^Status: +Down' "$STOPPED")
+  down=$(line_time "$1" '^Status: +Down [(]colour #FF0000, code 0x30000000[)]' "$STOPPED")
   if [ -n "$down" ]; then pass "$2: the lost server made the status Down"
   else fail "$2: no Down after the stop" "$(host_text "$1")"; fi
   if grep -q 'Disc' <<<"$path"; then fail "$2: the outage ended in a disconnect ($path)"

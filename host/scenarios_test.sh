@@ -179,7 +179,7 @@ if [ -x build/win64/velmora-host.exe ] && [ -n "${WINEPREFIX:-}" ]; then
     "Status:        Conn (colour #00FF00, code 0x00000000)" "$(head -1 <<<"$out")"
   expect "connected offers Disconnect only (real menu)" \
     "menu: Connect grayed, Disconnect enabled" "$(sed -n '/^> menu/,/^>/p' <<<"$out" | head -3)"
-  expect "Disconnect through the real menu" "Status:        Disc (colour #C000C0" \
+  expect "Disconnect through the real menu" "Status:        Disc (colour #C000C0, code 0x20000000)" \
     "$(sed -n '/^> disconnect/,/^> menu/p' <<<"$out")"
   expect "disconnected offers Connect only (real menu)" "menu: Connect enabled, Disconnect grayed" \
     "$(sed -n '/^> menu/,$p' <<<"$out" | sed -n '2,$p')"

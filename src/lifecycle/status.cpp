@@ -16,46 +16,49 @@ void CopyCut(char* field, size_t size, const std::string& text) {
   field[n] = '\0';
 }
 
+// What the status area shows for each state; the code is left alone in Error.
+struct StateLook {
+  const char* shortText;
+  int32_t code;
+  uint32_t colour;
+};
+constexpr StateLook kLooks[] = {
+    {"Wait", 0x10000000, 0x0000FFFF},  // CONN_WAIT
+    {"Conn", 0, 0x0000FF00},           // CONN_CONNECTED
+    {"Disc", 0x20000000, 0x00C000C0},  // CONN_DISCONNECTED
+    {"Down", 0x30000000, 0x000000FF},  // CONN_DOWN
+};
+
 }  // namespace
 
 void FillStatus(const CGlobal& g, int state, PluginStatus* status) {
-  const char* shortText;
   std::string longText;
   switch (state) {
     case CONN_WAIT:
-      shortText = "Wait";
-      status->nStatusCode = 0x10000000;
-      status->clrStatusColor = 0x0000FFFF;
       longText = "Waiting for connection.\nWill not retry until you re-connect manually.";
       break;
     case CONN_CONNECTED:
-      shortText = "Conn";
-      status->nStatusCode = 0;
-      status->clrStatusColor = 0x0000FF00;
       longText = std::string(kVersionLine) + " (" + g.m_strPlatformBits + "-bit)\nUser = " +
                  g.m_strUserName + "\nEmail = " + g.m_strEmail;
       break;
     case CONN_DISCONNECTED:
-      shortText = "Disc";
-      status->nStatusCode = 0x20000000;
-      status->clrStatusColor = 0x00C000C0;
       longText = "Disconnected.\nWill not retry until you re-connect manually.";
       break;
     case CONN_DOWN:
-      shortText = "Down";
-      status->nStatusCode = 0x30000000;
-      status->clrStatusColor = 0x000000FF;
       longText =
           "Connection is shut down.\nPlease check your internet connection,\n"
           "Plugin will try to reconnect in " +
           std::to_string(2 * g.m_nTradeInterval) + " seconds.";
       break;
     default:
-      shortText = "Error";
+      CopyCut(status->szShortMessage, sizeof status->szShortMessage, "Error");
       status->clrStatusColor = 0x00800080;
-      longText = kSessionInUseText;
-      break;
+      CopyCut(status->szLongMessage, sizeof status->szLongMessage, kSessionInUseText);
+      return;
   }
-  CopyCut(status->szShortMessage, sizeof status->szShortMessage, shortText);
+  const StateLook& look = kLooks[state];
+  status->nStatusCode = look.code;
+  status->clrStatusColor = look.colour;
+  CopyCut(status->szShortMessage, sizeof status->szShortMessage, look.shortText);
   CopyCut(status->szLongMessage, sizeof status->szLongMessage, longText);
 }
