@@ -1,10 +1,6 @@
 #include "testing/client_fixture.h"
 
 #include "db/session.h"
-#include "db/statements.h"
-#include "lifecycle/conn_state.h"
-#include "lifecycle/lifecycle.h"
-#include "plugin/app.h"
 #include "testing/test_server.h"
 
 namespace {
@@ -51,24 +47,6 @@ std::vector<std::string> ClientFixture::Calls() const { return testing_server::C
 
 void ClientFixture::ClearCalls() {
   testing_server::AdminExec("Delete From NVCallLog Where Args Like '''" + id + "''%'");
-}
-
-void ClientFixture::UseModuleGlobal(const std::string& email) {
-  testing_server::PointAt(g_global);
-  BuildRealtimeColumnList(g_global);
-  g_global.m_strClientId = id;
-  g_global.m_strEmail = email;
-  g_global.m_bAutoConnect = 1;
-  g_nConnState = CONN_WAIT;
-  g_nRetriesLeft = 5;
-}
-
-void ClientFixture::ReleaseModuleGlobal() {
-  StopAllTimers(g_global);
-  DisconnectSession(g_global);
-  g_global.m_bAutoConnect = 0;
-  g_nConnState = CONN_WAIT;
-  g_nRetriesLeft = 5;
 }
 
 void ConnectedClientFixture::SetUp() {

@@ -37,13 +37,6 @@ class ClientFixture : public ::testing::Test {
   std::vector<std::string> Calls() const;
   void ClearCalls();
 
-  // The module's global state, which notifications and timers use, as this
-  // client: pointed at the server, its real-time select list built,
-  // auto-connect on, waiting with every retry left. Release stops its
-  // timers, ends its session and puts the switch and the state back.
-  void UseModuleGlobal(const std::string& email);
-  void ReleaseModuleGlobal();
-
   std::string id;
 
  private:
