@@ -81,10 +81,7 @@ TEST_F(BarServerTest, PacksMarksAndFoldsRows) {
   LoadRows("NVEod", "ZZFOLD", "('2024-03-04',1,2,0.5,1.5,0,0),('2024-03-05',2,3,1,2.5,7,0)");
   fetched.clear();
   ASSERT_EQ(1, FetchBars(g, fetched, "ZZFOLD", 86400, -1, "2024-03-05", "00:00", nullptr));
-  ASSERT_EQ(1u, fetched.size());
-  EXPECT_EQ(2024u << 20 | 3u << 16 | 5u << 11 | 0x7FFu, fetched[0].DateTimeHigh);
-  EXPECT_EQ(0xFFFFFFC0u, fetched[0].DateTimeLow);
-  EXPECT_EQ("20240305 eod 2/3/1/2.5 7", Show(fetched[0]));
+  EXPECT_EQ(Bars{"20240305 eod 2/3/1/2.5 7"}, Show(fetched.data(), fetched.size()));
 }
 
 TEST_F(BarServerTest, CarriesTheHostsValuesIntoTheFirstBarOnly) {
@@ -154,9 +151,7 @@ TEST_F(BarServerTest, FailuresLeaveTheHostsBarsAndOnlyAMissingColumnIsTold) {
   g.m_strEodColumns = list.substr(0, list.rfind(",AdjClose"));
   Bars shown = bar_test::MessagesDuring(
       [&] { EXPECT_EQ(Bars{}, Fetch(g, "ZZFAIL", 86400, "2024-03-01", 1, held, 0)); });
-#if !defined(_WIN32)
   EXPECT_EQ(Bars{"Field 'AdjClose' is not found in the plugin."}, shown);
-#endif
   g.m_strEodColumns = list + ",NoSuchColumn";  // the server rejects it
   shown = bar_test::MessagesDuring([&] {
     EXPECT_EQ(Bars{}, Fetch(g, "ZZFAIL", 86400, "2024-03-01", 1, held, 0));

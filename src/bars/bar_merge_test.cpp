@@ -42,23 +42,8 @@ TEST(BarTime, PacksFieldsAndMarksTheEndOfDay) {
   EXPECT_EQ(HighWord(t), q.DateTimeHigh);
 }
 
-TEST(MergeBars, KeepsOlderHeldBarsAndReplacesFromTheFirstFetchedStamp) {
-  Quotation bars[10] = {Bar(1, 1), Bar(2, 2), Bar(3, 3), Bar(4, 4)};
-  std::vector<Quotation> fetched = {Bar(3, 30), Bar(5, 50)};
-  EXPECT_EQ(4, MergeBars(3, bars, 10, fetched));
-  EXPECT_EQ((std::vector<float>{1, 2, 30, 50}), Closes(bars, 4));
-
-  // Nothing held.
-  Quotation empty[3] = {};
-  EXPECT_EQ(2, MergeBars(-1, empty, 3, fetched));
-  EXPECT_EQ((std::vector<float>{30, 50}), Closes(empty, 2));
-
-  // A single held bar newer than the first fetched one is dropped.
-  Quotation one[4] = {Bar(9, 9)};
-  EXPECT_EQ(2, MergeBars(0, one, 4, fetched));
-  EXPECT_EQ((std::vector<float>{30, 50}), Closes(one, 2));
-}
-
+// Held bars kept before the first fetched stamp, and a single held bar
+// dropped: the bar request test and host/scenarios_test.sh.
 TEST(MergeBars, FitsIntoTheCapacity) {
   // Three held bars, four fetched, capacity 5: the oldest two held go.
   Quotation bars[6] = {Bar(1, 1), Bar(2, 2), Bar(3, 3), {}, {}, Bar(28, 99)};

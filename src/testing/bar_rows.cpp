@@ -6,6 +6,7 @@
 #include "db/database.h"
 #include "db/statements.h"
 #include "testing/test_server.h"
+#include "winsys/host_api.h"
 
 namespace bar_test {
 
@@ -70,20 +71,17 @@ long CountRows(const std::string& table) {
   return static_cast<long>(value.m_fltVal);
 }
 
+namespace {
+std::vector<std::string>* g_shown = nullptr;
+void Keep(const char* text) { g_shown->push_back(text); }
+}  // namespace
+
 std::vector<std::string> MessagesDuring(const std::function<void()>& action) {
   std::vector<std::string> shown;
-#if defined(_WIN32)
+  g_shown = &shown;
+  winsys::ObserveMessageBoxes(Keep, true);
   action();
-#else
-  ::testing::internal::CaptureStderr();
-  action();
-  const std::string err = ::testing::internal::GetCapturedStderr();
-  const std::string tag = "[message box] ";
-  for (size_t at = err.find(tag); at != std::string::npos; at = err.find(tag, at + 1)) {
-    const size_t end = err.find('\n', at);
-    shown.push_back(err.substr(at + tag.size(), end - at - tag.size()));
-  }
-#endif
+  winsys::ObserveMessageBoxes(nullptr, true);
   return shown;
 }
 

@@ -33,9 +33,8 @@ void LoadRowsPastChecks(const std::string& table, const std::string& ticker,
 
 long CountRows(const std::string& table);
 
-// The texts of the message boxes shown while `action` ran. The Linux build
-// writes each to standard error; Windows shows real boxes, which cannot be
-// read back here: none there.
+// The texts of the message boxes shown while `action` ran, each answered
+// with its default button.
 std::vector<std::string> MessagesDuring(const std::function<void()>& action);
 
 // A global state connected to the private server, both select lists built.
