@@ -62,15 +62,6 @@ void LoadRowsPastChecks(const std::string& table, const std::string& ticker,
   Load(*admin, table, ticker, values);
 }
 
-long CountRows(const std::string& table) {
-  auto admin = testing_server::Admin();
-  CSRecordset rs(admin.get());
-  rs.Open(CSRecordset::forwardOnly, "SELECT COUNT(*) AS N FROM " + table, 0);
-  CDBVariant value;
-  rs.GetFieldValue(short{0}, value, SQL_C_FLOAT_TYPE);
-  return static_cast<long>(value.m_fltVal);
-}
-
 namespace {
 std::vector<std::string>* g_shown = nullptr;
 void Keep(const char* text) { g_shown->push_back(text); }

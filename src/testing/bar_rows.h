@@ -31,8 +31,6 @@ void LoadRows(const std::string& table, const std::string& ticker, const std::st
 void LoadRowsPastChecks(const std::string& table, const std::string& ticker,
                         const std::string& values);
 
-long CountRows(const std::string& table);
-
 // The texts of the message boxes shown while `action` ran, each answered
 // with its default button.
 std::vector<std::string> MessagesDuring(const std::function<void()>& action);
