@@ -1,5 +1,6 @@
 #include "testing/client_fixture.h"
 
+#include "db/database.h"
 #include "db/session.h"
 #include "testing/test_server.h"
 
@@ -21,7 +22,7 @@ void ClientFixture::TearDown() {
   ClearCalls();
 }
 
-void ClientFixture::WriteSession(const SessionRecord& r) {
+void ClientFixture::WriteSession(const SessionRow& r) {
   std::string columns = "ClientID,UserName,Email,LastConnID,CurrConnID,Permit,SessionStatus";
   std::string values = Text(id) + "," + Text(r.user) + "," + Text(r.email) + "," +
                        std::to_string(r.lastConn) + "," + std::to_string(r.currConn) + "," +
@@ -43,7 +44,19 @@ void ClientFixture::RemoveSession() {
   testing_server::AdminExec("Delete From NVSession Where ClientID='" + id + "'");
 }
 
-std::vector<std::string> ClientFixture::Calls() const { return testing_server::CallsFor(id); }
+std::vector<std::string> ClientFixture::Calls() const {
+  std::vector<std::string> calls;
+  auto admin = testing_server::Admin();
+  CSRecordset rs(admin.get());
+  rs.Open(CSRecordset::forwardOnly,
+          "Select ProcName,Args From NVCallLog Where Args Like '''" + id + "''%' Order By id", 0);
+  for (std::string name, args; !rs.IsEOF(); rs.MoveNext()) {
+    rs.GetFieldValue(short{0}, name);
+    rs.GetFieldValue(short{1}, args);
+    calls.push_back(name + "(" + args + ")");
+  }
+  return calls;
+}
 
 void ClientFixture::ClearCalls() {
   testing_server::AdminExec("Delete From NVCallLog Where Args Like '''" + id + "''%'");
