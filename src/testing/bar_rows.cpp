@@ -5,6 +5,7 @@
 #include "db/connection.h"
 #include "db/database.h"
 #include "db/statements.h"
+#include "host/bar_time.h"
 #include "testing/test_server.h"
 #include "winsys/host_api.h"
 
@@ -16,6 +17,10 @@ Quotation Held(uint64_t stamp, float close, float volume) {
   q.Open = q.High = q.Low = q.Close = close;
   q.Volume = volume;
   return q;
+}
+
+Quotation Daily(int day, float close) {
+  return Held(EodMarker(PackBarTime(2024, 3, day, 0, 0, 0)), close, 0);
 }
 
 std::vector<float> Closes(const Quotation* bars, int count) {

@@ -14,9 +14,11 @@
 
 namespace bar_test {
 
-// A host's bar at `stamp` whose four prices are `close`, and the closes of
-// the first `count` bars.
+// A host's bar at `stamp` whose four prices are `close`; such a bar as the
+// end-of-day bar of 2024-03-`day` with no volume; the closes of the first
+// `count` bars.
 Quotation Held(uint64_t stamp, float close, float volume);
+Quotation Daily(int day, float close);
 std::vector<float> Closes(const Quotation* bars, int count);
 
 // Replaces the ticker's rows in NVEod or NVIntraday with `values`: tuples
