@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "db/connection.h"
-#include "db/database.h"
 #include "winsys/host_api.h"
 #include "plugin/global.h"
 #include "testing/test_server.h"

@@ -25,7 +25,7 @@ class LifecycleTest : public ClientFixture {
   LifecycleTest() : ClientFixture("life") {}
   void SetUp() override {
     ClientFixture::SetUp();
-    Session(1, 0);
+    WriteSession({"Life", "life@velmora.example", 0, 4});
     testing_server::AdminExec("Update NVMarket Set isMarketClosed=0,EOD=0");
     window = window_system::CreateWindow();
     // The module's global state, which notifications and timers use, as
@@ -53,9 +53,6 @@ class LifecycleTest : public ClientFixture {
     testing_server::AdminExec("Update NVMarket Set isMarketClosed=0,EOD=0");
   }
 
-  void Session(int permit, int status) {
-    WriteSession({"Life", "life@velmora.example", 0, 4, permit, status});
-  }
   void Notify(int reason, int menuChoice = 0) {
     winsys::ScriptMenuChoice(menuChoice);
     PluginNotification note{};
@@ -149,7 +146,7 @@ TEST_F(LifecycleTest, AFailedOpenWaitsOnLoadAndDisconnectsOnTheCommand) {
 
 TEST_F(LifecycleTest, AnInvalidSessionInAPollDisconnects) {
   Notify(REASON_DATABASE_LOADED);
-  Session(1, 6);
+  WriteSession({"Life", "life@velmora.example", 0, 4, 1, 6});
   window_system::Advance(5000);
   EXPECT_EQ(CONN_DISCONNECTED, g_nConnState);
   EXPECT_TRUE(window_system::Timers().empty());

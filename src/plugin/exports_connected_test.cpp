@@ -12,14 +12,12 @@
 
 #include "host/plugin_api.h"
 #include "winsys/posix/window_system.h"
+#include "db/settings.h"
 #include "platform/registry.h"
 #include "testing/client_fixture.h"
 #include "testing/test_registry.h"
-#include "testing/test_server.h"
 
 namespace {
-
-const char kKey[] = "Software\\ZUZ\\Velmora\\Velmora";
 
 // The sockets this process holds: the plug-in's connection is one of them.
 int OpenSockets() {
@@ -39,10 +37,10 @@ class ConnectedPluginTest : public ClientFixture {
     std::filesystem::copy_file(DefaultPluginPath(), copy,
                                std::filesystem::copy_options::overwrite_existing);
     testing_registry::UseFreshRoot();
-    testing_registry::CreateKey(kKey);
-    platform::RegistryWriteString(kKey, "ServerAddress", std::getenv("VELMORA_DB_HOST"));
-    platform::RegistryWriteString(kKey, "ServerPort", std::getenv("VELMORA_DB_PORT"));
-    platform::RegistryWriteNumber(kKey, "AutoConnect", 1);
+    testing_registry::CreateKey(kSettingsKey);
+    platform::RegistryWriteString(kSettingsKey, "ServerAddress", std::getenv("VELMORA_DB_HOST"));
+    platform::RegistryWriteString(kSettingsKey, "ServerPort", std::getenv("VELMORA_DB_PORT"));
+    platform::RegistryWriteNumber(kSettingsKey, "AutoConnect", 1);
     testing_registry::SetEnv("VELMORA_CLIENT_ID", id.c_str());
     WriteSession({"Tester", "held@velmora.example"});
     window = window_system::CreateWindow();
