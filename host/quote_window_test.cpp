@@ -21,63 +21,61 @@ RecentInfo Filled() {
   return r;
 }
 
+// The ask as the float's own digits (104.5, not 104.500000001); the change
+// percent of 100 on a previous price of 9,500; a volume declared valid that
+// the record does not hold is none.
 TEST(QuoteWindowTest, JsonHoldsWhatTheRecordDeclaresAndNullForTheRest) {
   RecentInfo r = Filled();
-  nlohmann::ordered_json json = QuoteJson(r);
-  EXPECT_EQ("BBCA", json["ticker"]);
-  EXPECT_EQ(9600.0, json["last"]);
-  EXPECT_EQ(104.5, json["ask"]);  // the float's own digits, not 104.500000001
-  // 100 on a previous price of 9,500.
-  EXPECT_DOUBLE_EQ(1.05, json["changePercent"].get<double>());
-  EXPECT_TRUE(json["volume"].is_null());  // declared valid, but the record holds none
-  EXPECT_EQ("2025-10-31 09:07:02", json["updated"]);
-  EXPECT_EQ("2025-10-30 15:59:59", json["moved"]);
-
+  const std::string stamps = R"("stampDate":20251031,"stampTime":90702,"moveDate":20251030,)"
+                             R"("moveTime":155959,"updated":"2025-10-31 09:07:02",)"
+                             R"("moved":"2025-10-30 15:59:59"})";
+  EXPECT_EQ(R"({"ticker":"BBCA","status":15,"validFields":30687,"last":9600.0,"change":100.0,)"
+            R"("changePercent":1.05,"bid":9575.0,"ask":104.5,"open":9525.0,"high":9650.0,)"
+            R"("low":9450.0,"volume":null,)" + stamps,
+            QuoteJson(r).dump());
   r.ValidFields = 0x77D9;  // no open, no high and low
   r.TotalVolume = 12345;
-  json = QuoteJson(r);
-  EXPECT_TRUE(json["open"].is_null());
-  EXPECT_TRUE(json["high"].is_null());
-  EXPECT_TRUE(json["low"].is_null());
-  EXPECT_EQ(12345, json["volume"]);
+  EXPECT_EQ(R"({"ticker":"BBCA","status":15,"validFields":30681,"last":9600.0,"change":100.0,)"
+            R"("changePercent":1.05,"bid":9575.0,"ask":104.5,"open":null,"high":null,)"
+            R"("low":null,"volume":12345,)" + stamps,
+            QuoteJson(r).dump());
 
   RecentInfo fresh{};  // asked for, never refreshed
   std::strcpy(fresh.Name, "NEW");
   fresh.ValidFields = 0x77D9;
-  json = QuoteJson(fresh);
-  EXPECT_TRUE(json["last"].is_null());
-  EXPECT_TRUE(json["changePercent"].is_null());
-  EXPECT_TRUE(json["updated"].is_null());
+  EXPECT_EQ(R"({"ticker":"NEW","status":0,"validFields":30681,"last":null,"change":null,)"
+            R"("changePercent":null,"bid":null,"ask":null,"open":null,"high":null,"low":null,)"
+            R"("volume":null,"stampDate":0,"stampTime":0,"moveDate":0,"moveTime":0,)"
+            R"("updated":null,"moved":null})",
+            QuoteJson(fresh).dump());
 }
 
 TEST(QuoteWindowTest, ALineShowsValuesDashesAndTheMoveTime) {
   RecentInfo r = Filled();
-  std::string line = QuoteLine(r);
-  EXPECT_NE(std::string::npos, line.find("9600.00")) << line;
-  EXPECT_NE(std::string::npos, line.find("+1.05%")) << line;
-  EXPECT_NE(std::string::npos, line.find("2025-10-31 09:07:02  2025-10-30 15:59:59")) << line;
+  const std::string prices = "   9575.00    104.50   9525.00   9650.00   9450.00            -  ";
+  EXPECT_EQ("BBCA         9600.00    +100.00   +1.05%" + prices +
+                "2025-10-31 09:07:02  2025-10-30 15:59:59\n",
+            QuoteLine(r));
   r.MoveDate = r.StampDate;  // a move on the update's day shows as a time
-  EXPECT_NE(std::string::npos, QuoteLine(r).find("09:07:02  15:59:59\n")) << QuoteLine(r);
-
-  r.Last = r.Change;  // no previous price: no percentage
-  EXPECT_EQ(std::string::npos, QuoteLine(r).find('%')) << QuoteLine(r);
+  r.Last = r.Change;         // no previous price: no percentage
+  EXPECT_EQ("BBCA          100.00    +100.00       -" + prices + "2025-10-31 09:07:02  15:59:59\n",
+            QuoteLine(r));
   r.Status = 0;
-  EXPECT_NE(std::string::npos, QuoteLine(r).find("no quote yet")) << QuoteLine(r);
+  EXPECT_EQ("BBCA        (no quote yet: waits for the next refresh)\n", QuoteLine(r));
 }
 
 TEST(QuoteWindowTest, TheHeaderNamesTheTimerAndWhyWhenNotConnected) {
   PluginStatus status{};
   std::strcpy(status.szShortMessage, "Conn");
   std::strcpy(status.szLongMessage, "Version 1.2.2\nUser = Demo");
-  std::string header = QuoteWindowHeader(3, "12:00:00", status, 1620, 7);
-  EXPECT_NE(std::string::npos, header.find("update 3")) << header;
-  EXPECT_NE(std::string::npos, header.find("timer 1620 (end of day)")) << header;
-  EXPECT_EQ(std::string::npos, header.find("Version")) << header;
+  EXPECT_EQ("velmora-host watch  12:00:00  update 3  status Conn  last tick: timer 1620 (end of "
+            "day)  ticks 7\n",
+            QuoteWindowHeader(3, "12:00:00", status, 1620, 7));
   std::strcpy(status.szShortMessage, "Error");
   std::strcpy(status.szLongMessage, "Unable connect to server, \nconnection is already in use.");
-  header = QuoteWindowHeader(0, "12:00:00", status, 0, 0);
-  EXPECT_NE(std::string::npos, header.find("timer none yet")) << header;
-  EXPECT_NE(std::string::npos, header.find("\n  Unable connect to server, \n")) << header;
+  EXPECT_EQ("velmora-host watch  12:00:00  update 0  status Error  last tick: timer none yet  "
+            "ticks 0\n  Unable connect to server, \n",
+            QuoteWindowHeader(0, "12:00:00", status, 0, 0));
 }
 
 }  // namespace

@@ -60,33 +60,8 @@ void DropSeconds(CGlobal& g) {
                                  "TIME_FORMAT(TrTime,'%H:%i:00')");
 }
 
-TEST_F(BarServerTest, PacksMarksAndFoldsRows) {
-  LoadRows("NVIntraday", "ZZFOLD",
-           "('2024-03-05','09:30:00',1,1,1,1,10,0),('2024-03-05','09:31:10',2,2,2,2,20,0),"
-           "('2024-03-05','09:31:40',3,4,2.5,3.5,30,0),('2024-03-05','23:59:58',5,5,5,5,50,0),"
-           "('2024-03-05','23:59:59',6,6,6,6,60,0)");
-  DropSeconds(g);
-  EXPECT_EQ((Bars{"20240305 09:30:00 1/1/1/1 10", "20240305 09:31:00 3/4/2.5/3.5 30",
-                  "20240305 23:59:00 6/6/6/6 60"}),
-            Fetch(g, "ZZFOLD", 60, "2024-03-05"))
-      << "the last row of a minute wins, nothing is added up";
-  BuildIntradayColumnList(g);
-  std::vector<Quotation> fetched;
-  ASSERT_EQ(1, FetchBars(g, fetched, "ZZFOLD", 60, -1, "2024-03-05", "09:31:40", nullptr));
-  EXPECT_EQ((Bars{"20240305 09:31:40 3/4/2.5/3.5 30", "20240305 23:59:58 5/5/5/5 50",
-                  "20240305 eod 6/6/6/6 60"}),
-            Show(fetched.data(), fetched.size()))
-      << "a row at 23:59:59 closes the day";
-
-  LoadRows("NVEod", "ZZFOLD", "('2024-03-04',1,2,0.5,1.5,0,0),('2024-03-05',2,3,1,2.5,7,0)");
-  fetched.clear();
-  ASSERT_EQ(1, FetchBars(g, fetched, "ZZFOLD", 86400, -1, "2024-03-05", "00:00", nullptr));
-  ASSERT_EQ(1u, fetched.size());
-  EXPECT_EQ(2024u << 20 | 3u << 16 | 5u << 11 | 0x7FFu, fetched[0].DateTimeHigh);
-  EXPECT_EQ(0xFFFFFFC0u, fetched[0].DateTimeLow);
-  EXPECT_EQ("20240305 eod 2/3/1/2.5 7", Show(fetched[0]));
-}
-
+// How rows of one minute fold and stamps are packed: the adjustment test
+// below, bit for bit; a row at 23:59:59 closing the day: the request test.
 TEST_F(BarServerTest, CarriesTheHostsValuesIntoTheFirstBarOnly) {
   LoadRows("NVEod", "ZZCARRY",
            "('2024-03-04',1,1,1,1,0,0),('2024-03-05',2,2,2,2,5,0),('2024-03-06',3,3,3,3,6,0)");
@@ -154,9 +129,7 @@ TEST_F(BarServerTest, FailuresLeaveTheHostsBarsAndOnlyAMissingColumnIsTold) {
   g.m_strEodColumns = list.substr(0, list.rfind(",AdjClose"));
   Bars shown = bar_test::MessagesDuring(
       [&] { EXPECT_EQ(Bars{}, Fetch(g, "ZZFAIL", 86400, "2024-03-01", 1, held, 0)); });
-#if !defined(_WIN32)
   EXPECT_EQ(Bars{"Field 'AdjClose' is not found in the plugin."}, shown);
-#endif
   g.m_strEodColumns = list + ",NoSuchColumn";  // the server rejects it
   shown = bar_test::MessagesDuring([&] {
     EXPECT_EQ(Bars{}, Fetch(g, "ZZFAIL", 86400, "2024-03-01", 1, held, 0));
@@ -174,20 +147,15 @@ TEST_F(BarServerTest, FailuresLeaveTheHostsBarsAndOnlyAMissingColumnIsTold) {
 }
 
 TEST_F(BarServerTest, TickersReachTheServerUnchangedAndHarmNothing) {
-  for (std::string ticker : {"A%s", "A%n%n", "C\"D", "E`F"}) {
-    LoadRows("NVEod", ticker, "('2024-03-04',1,1,1,1,5,0)");
-    EXPECT_EQ(1u, Fetch(g, ticker, 86400, "2024-01-01").size());
-  }
+  const char* const odd[] = {"A%s", "A%n%n", "C\"D", "E`F"};
+  for (std::string ticker : odd) LoadRows("NVEod", ticker, "('2024-03-04',1,1,1,1,5,0)");
   // A quote ends the ticker's text early: the statement reads more rows or
   // is rejected, but the plug-in's account writes nothing.
-  long before = bar_test::CountRows("NVEod");
   for (std::string ticker : {"X' OR '1'='1", "X'; DELETE FROM NVEod; -- ", "\\", "B\\'"}) {
     std::vector<Quotation> fetched;
     FetchBars(g, fetched, ticker, 86400, -1, "2024-01-01", "00:00", nullptr);
-    EXPECT_NE(std::string::npos,
-              BuildBarQuery(g, ticker, 86400, "2024-01-01", "00:00").find("'" + ticker + "'"));
   }
-  EXPECT_EQ(before, bar_test::CountRows("NVEod"));
+  for (std::string ticker : odd) EXPECT_EQ(1u, Fetch(g, ticker, 86400, "2024-01-01").size());
 }
 
 // The adjustment exactly as written: every row with an adjusted close
@@ -249,7 +217,8 @@ TEST_F(BarServerTest, AdjustmentEqualsSequentialRescalingBitForBit) {
     std::string values;
     for (int i = 0; i < 400; ++i) {
       // Intraday rows come in pairs within one minute; the statement below
-      // drops the seconds, so the second row of a pair folds.
+      // drops the seconds, so the second row of a pair replaces the first
+      // (nothing is added up).
       int second = i % 2 == 0 ? pick(30) : 30 + pick(30);
       RefRow r{};
       r.stamp = daily ? PackBarTime(2020 + i / 336, 1 + i / 28 % 12, 1 + i % 28, 0, 0, 0)
@@ -259,6 +228,7 @@ TEST_F(BarServerTest, AdjustmentEqualsSequentialRescalingBitForBit) {
       int kind = pick(60);
       r.adjClose = kind == 0 ? price() : kind == 1 ? 0.0f : kind == 2 ? -1.0f : r.close;
       if (i == 7) r.close = 0, r.adjClose = 5;
+      if (round == 2 && i == 0) r.adjClose = r.close + 0.5f;
       const BarTime t = UnpackBarTime(r.stamp);
       char text[200], time[16] = "";
       if (!daily) std::snprintf(time, sizeof time, ",'%02d:%02d:%02d'", t.hour, t.minute, second);
@@ -281,12 +251,6 @@ TEST_F(BarServerTest, AdjustmentEqualsSequentialRescalingBitForBit) {
       held[i].OpenInterest = price();
     }
     if (round == 2) {
-      rows[0].adjClose = rows[0].close + 0.5f;
-      char first[200];
-      std::snprintf(first, sizeof first, "%.6f)", rows[0].adjClose);
-      size_t end = values.find(')');
-      values = values.substr(0, values.rfind(',', end) + 1) + first + values.substr(end + 1);
-      LoadRows("NVEod", "ZZADJ", values);
       held[11].DateTime = EodMarker(rows[0].stamp);
       held[11].Close = std::floor(rows[0].adjClose) + 0.25f;
     }

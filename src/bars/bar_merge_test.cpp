@@ -10,10 +10,7 @@
 namespace {
 
 using bar_test::Closes;
-
-Quotation Bar(int day, float close) {
-  return bar_test::Held(EodMarker(PackBarTime(2024, 3, day, 0, 0, 0)), close, 0);
-}
+using bar_test::Daily;
 
 TEST(BarTime, PacksFieldsAndMarksTheEndOfDay) {
   uint64_t t = PackBarTime(2024, 3, 5, 10, 15, 59);
@@ -42,49 +39,29 @@ TEST(BarTime, PacksFieldsAndMarksTheEndOfDay) {
   EXPECT_EQ(HighWord(t), q.DateTimeHigh);
 }
 
-TEST(MergeBars, KeepsOlderHeldBarsAndReplacesFromTheFirstFetchedStamp) {
-  Quotation bars[10] = {Bar(1, 1), Bar(2, 2), Bar(3, 3), Bar(4, 4)};
-  std::vector<Quotation> fetched = {Bar(3, 30), Bar(5, 50)};
-  EXPECT_EQ(4, MergeBars(3, bars, 10, fetched));
-  EXPECT_EQ((std::vector<float>{1, 2, 30, 50}), Closes(bars, 4));
-
-  // Nothing held.
-  Quotation empty[3] = {};
-  EXPECT_EQ(2, MergeBars(-1, empty, 3, fetched));
-  EXPECT_EQ((std::vector<float>{30, 50}), Closes(empty, 2));
-
-  // A single held bar newer than the first fetched one is dropped.
-  Quotation one[4] = {Bar(9, 9)};
-  EXPECT_EQ(2, MergeBars(0, one, 4, fetched));
-  EXPECT_EQ((std::vector<float>{30, 50}), Closes(one, 2));
-}
-
+// Held bars kept before the first fetched stamp, a single held bar dropped,
+// and the oldest giving way to a full chart's: the bar request test and
+// host/scenarios_test.sh.
 TEST(MergeBars, FitsIntoTheCapacity) {
-  // Three held bars, four fetched, capacity 5: the oldest two held go.
-  Quotation bars[6] = {Bar(1, 1), Bar(2, 2), Bar(3, 3), {}, {}, Bar(28, 99)};
-  std::vector<Quotation> four = {Bar(10, 10), Bar(11, 11), Bar(12, 12), Bar(13, 13)};
-  EXPECT_EQ(5, MergeBars(2, bars, 5, four));
-  EXPECT_EQ((std::vector<float>{3, 10, 11, 12, 13}), Closes(bars, 5));
-  EXPECT_EQ(99.0f, bars[5].Close) << "wrote past the capacity";
-
   // Seven fetched into five: the newest five, no held bar.
-  Quotation small[6] = {Bar(1, 1), Bar(2, 2), {}, {}, {}, Bar(28, 99)};
+  Quotation small[6] = {Daily(1, 1), Daily(2, 2), {}, {}, {}, Daily(28, 99)};
   std::vector<Quotation> seven;
-  for (int d = 10; d < 17; ++d) seven.push_back(Bar(d, static_cast<float>(d)));
+  for (int d = 10; d < 17; ++d) seven.push_back(Daily(d, static_cast<float>(d)));
   EXPECT_EQ(5, MergeBars(1, small, 5, seven));
   EXPECT_EQ((std::vector<float>{12, 13, 14, 15, 16}), Closes(small, 5));
-  EXPECT_EQ(99.0f, small[5].Close);
+  EXPECT_EQ(99.0f, small[5].Close) << "wrote past the capacity";
 
   // Overlapping move: keep 4 of 6 held bars behind 2 fetched in capacity 6.
-  Quotation six[7] = {Bar(1, 1), Bar(2, 2), Bar(3, 3), Bar(4, 4), Bar(5, 5), Bar(6, 6), Bar(28, 99)};
-  std::vector<Quotation> two = {Bar(7, 7), Bar(8, 8)};
+  Quotation six[7] = {Daily(1, 1), Daily(2, 2), Daily(3, 3), Daily(4, 4),
+                      Daily(5, 5), Daily(6, 6), Daily(28, 99)};
+  std::vector<Quotation> two = {Daily(7, 7), Daily(8, 8)};
   EXPECT_EQ(6, MergeBars(5, six, 6, two));
   EXPECT_EQ((std::vector<float>{3, 4, 5, 6, 7, 8}), Closes(six, 6));
 
   // A capacity of 0 takes nothing; a host claiming more bars than its
   // capacity is not read or written past it.
   EXPECT_EQ(0, MergeBars(-1, small, 0, seven));
-  Quotation three[4] = {Bar(1, 1), Bar(2, 2), Bar(3, 3), Bar(28, 99)};
+  Quotation three[4] = {Daily(1, 1), Daily(2, 2), Daily(3, 3), Daily(28, 99)};
   EXPECT_EQ(3, MergeBars(40, three, 3, two));
   EXPECT_EQ((std::vector<float>{3, 7, 8}), Closes(three, 3));
   EXPECT_EQ(99.0f, three[3].Close);

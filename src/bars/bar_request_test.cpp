@@ -13,9 +13,7 @@
 
 namespace {
 
-Quotation Daily(int day, float close) {
-  return bar_test::Held(EodMarker(PackBarTime(2024, 3, day, 0, 0, 0)), close, 0);
-}
+using bar_test::Daily;
 
 // Tests share the module's connection state; each request test sets it and
 // puts it back.

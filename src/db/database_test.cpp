@@ -13,36 +13,28 @@
 
 namespace {
 
-// No statement handle can be had: Open says so and reads nothing. A handle
-// that is not a connection at all is refused by the driver manager without
-// any connection state.
-TEST(Recordset, OpenIsFalseWhenNoStatementHandleCanBeHad) {
+// No statement handle can be had (a closed database; a handle that is not a
+// connection at all, which the driver manager refuses without a connection
+// state): Open says so and reads nothing. A connection handle that is not
+// connected answers like a connection that was lost: with a connection state
+// (08003), which is a database error, so that the caller's retries run
+// instead of a disconnect.
+TEST(Recordset, OpenWithoutAConnection) {
   CDatabase closed;
   EXPECT_FALSE(CSRecordset(&closed).Open(CSRecordset::forwardOnly, "SELECT 1", 0));
-  SQLHENV env = SQL_NULL_HENV;
-  ASSERT_TRUE(SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env)));
-  CDatabase notAConnection;
-  notAConnection.m_hdbc = env;
-  CSRecordset rs(&notAConnection);
-  EXPECT_FALSE(rs.Open(CSRecordset::forwardOnly, "SELECT 1", 0));
-  EXPECT_FALSE(rs.IsOpen());
-  EXPECT_TRUE(rs.IsEOF());
-  notAConnection.m_hdbc = nullptr;
-  SQLFreeHandle(SQL_HANDLE_ENV, env);
-}
-
-// A connection handle that is not connected answers like a connection that
-// was lost: with a connection state (08003), which is a database error, so
-// that the caller's retries run instead of a disconnect.
-TEST(Recordset, OpenThrowsWhenTheConnectionIsNotOpen) {
   SQLHENV env = SQL_NULL_HENV;
   SQLHDBC dbc = SQL_NULL_HDBC;
   ASSERT_TRUE(SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env)));
   SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
   ASSERT_TRUE(SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc)));
   CDatabase unconnected;
-  unconnected.m_henv = env;
-  unconnected.m_hdbc = dbc;  // the database frees both handles
+  unconnected.m_henv = env;  // the database frees both handles
+  unconnected.m_hdbc = env;
+  CSRecordset refused(&unconnected);
+  EXPECT_FALSE(refused.Open(CSRecordset::forwardOnly, "SELECT 1", 0));
+  EXPECT_FALSE(refused.IsOpen());
+  EXPECT_TRUE(refused.IsEOF());
+  unconnected.m_hdbc = dbc;
   CSRecordset rs(&unconnected);
   try {
     rs.Open(CSRecordset::forwardOnly, "SELECT 1", 0);

@@ -4,22 +4,14 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "db/connection.h"
-#include "db/database.h"
 #include "winsys/host_api.h"
 #include "plugin/global.h"
 #include "testing/test_server.h"
-
-#if !defined(_WIN32)
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -88,30 +80,5 @@ TEST_F(ServerConfigTest, NothingListeningFailsWithTheAddressInTheMessage) {
   OpenDatabase(g);
   EXPECT_EQ(nullptr, g.m_pDatabase);
 }
-
-#if !defined(_WIN32)
-TEST_F(ServerConfigTest, AListenerThatNeverAnswersIsGivenUpWithinTheBound) {
-  int listener = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ASSERT_EQ(0, bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address));
-  ASSERT_EQ(0, listen(listener, 4));  // accepted by the kernel, never answered
-  socklen_t length = sizeof address;
-  getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
-  g.m_strServerAddress = "127.0.0.1";
-  g.m_strServerPort = std::to_string(ntohs(address.sin_port));
-  BuildConnectString(g);
-  auto start = std::chrono::steady_clock::now();
-  OpenDatabase(g);
-  double seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  close(listener);
-  std::printf("open against a silent listener gave up after %.1f s\n", seconds);
-  EXPECT_EQ(nullptr, g.m_pDatabase);
-  EXPECT_LT(seconds, 20.0);
-  EXPECT_EQ(0u, winsys::LastMessageBoxText().find("#-1:Can't connect to server on"));
-}
-#endif
 
 }  // namespace

@@ -17,7 +17,7 @@ class SessionTest : public ConnectedClientFixture {
   SessionTest() : ConnectedClientFixture("session") {}
 
   void Record(int permit, int last, int curr) {
-    SessionRecord r("Ani", "ani@velmora.example", last, curr, permit);
+    SessionRow r{"Ani", "ani@velmora.example", last, curr, permit};
     r.colCloseBidAsk = "AvgPrice", r.colBid = "BidPrice", r.colAsk = "OfferPrice";
     r.intradayStart = "2024-01-02";
     WriteSession(r);

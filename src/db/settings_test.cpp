@@ -38,20 +38,18 @@ TEST_F(SettingsTest, AMissingKeyEmptiesTheSettingsAndIsNeverCreated) {
   EXPECT_EQ(0u, RegReadNumber(kSettingsKey, "AutoConnect"));
 }
 
+// Texts of any bytes round-trip in the Linux registry's file: its own test.
 TEST_F(SettingsTest, ValuesRoundTripTrimmedAndCut) {
   testing_registry::CreateKey(kSettingsKey);
   EXPECT_TRUE(RegWriteString(kSettingsKey, "ServerAddress", "db.example \t "));
   EXPECT_EQ("db.example", RegReadString(kSettingsKey, "ServerAddress"));
-  const std::string odd = "C:\\path \"quoted\" = x";
-  EXPECT_TRUE(RegWriteString(kSettingsKey, "Odd", odd));
-  EXPECT_EQ(odd, RegReadString(kSettingsKey, "Odd"));
   EXPECT_TRUE(RegWriteString(kSettingsKey, "Long", std::string(600, 'L')));
   EXPECT_EQ(std::string(511, 'L'), RegReadString(kSettingsKey, "Long"));
   EXPECT_TRUE(RegWriteNumber(kSettingsKey, "AutoConnect", 0xDEADBEEF));
   EXPECT_EQ(0xDEADBEEFu, RegReadNumber(kSettingsKey, "AutoConnect"));
   EXPECT_TRUE(RegWriteString(kSettingsKey, "ServerAddress", "second"));
   EXPECT_EQ("second", RegReadString(kSettingsKey, "ServerAddress"));
-  EXPECT_EQ(odd, RegReadString(kSettingsKey, "Odd"));  // other values stay
+  EXPECT_EQ(0xDEADBEEFu, RegReadNumber(kSettingsKey, "AutoConnect"));  // other values stay
   EXPECT_EQ("", RegReadString(kSettingsKey, "Absent"));
 }
 

@@ -22,14 +22,6 @@ std::string Show(int kind, const DBTimestamp& t) {
          std::to_string(t.second) + "." + std::to_string(t.fraction);
 }
 
-// One row whose columns c0, c1, … are the given expressions.
-std::string SelectRow(const std::vector<std::string>& values) {
-  std::string sql = "SELECT ";
-  for (size_t i = 0; i < values.size(); ++i)
-    sql += (i ? "," : "") + values[i] + " AS c" + std::to_string(i);
-  return sql;
-}
-
 // The driver's reading of the row: one SQLGetData for a timestamp per column.
 void DriverReading(CDatabase& db, std::string sql, size_t columns,
                    std::vector<std::string>& expected) {
@@ -78,7 +70,9 @@ TEST(TimestampText, ReadsEveryTextAsTheDriverDoes) {
   auto db = testing_server::Admin();
   for (const auto& [list, rowset] : {std::pair{&values, 1}, std::pair{&few, 8}}) {
     SCOPED_TRACE("rows a block: " + std::to_string(rowset));
-    const std::string sql = SelectRow(*list);
+    std::string sql = "SELECT ";  // one row: columns c0, c1, ...
+    for (size_t i = 0; i < list->size(); ++i)
+      sql += (i ? "," : "") + (*list)[i] + " AS c" + std::to_string(i);
     std::vector<std::string> expected;
     ASSERT_NO_FATAL_FAILURE(DriverReading(*db, sql, list->size(), expected));
     CSRecordset rs(db.get());

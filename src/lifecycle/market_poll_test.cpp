@@ -5,8 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "db/connection.h"
-#include "db/session.h"
 #include "testing/client_fixture.h"
 #include "testing/test_server.h"
 
@@ -56,13 +54,7 @@ TEST_F(MarketPollTest, AValidSessionStoresTheMarketsState) {
 TEST_F(MarketPollTest, AnInvalidOrMissingSessionEndsIt) {
   Session(7, 7, 3);
   EXPECT_EQ(0, PollMarketStatus(g));
-  EXPECT_EQ(3, g.m_nSessionStatus);
-  DisconnectSession(g);
-  EXPECT_EQ((std::vector<std::string>{"Plugin223_Disconnect('" + id +
-                                      "','poll@velmora.example',3)"}),
-            Calls());
-
-  OpenDatabase(g);
+  EXPECT_EQ(3, g.m_nSessionStatus);  // sent with the disconnect: the lifecycle test
   g.m_bMarketClosed = 1;
   g.m_strEmail = "someone.else@velmora.example";  // no row for this pair
   EXPECT_EQ(0, PollMarketStatus(g));

@@ -12,14 +12,12 @@
 
 #include "host/plugin_api.h"
 #include "winsys/posix/window_system.h"
+#include "db/settings.h"
 #include "platform/registry.h"
 #include "testing/client_fixture.h"
 #include "testing/test_registry.h"
-#include "testing/test_server.h"
 
 namespace {
-
-const char kKey[] = "Software\\ZUZ\\Velmora\\Velmora";
 
 // The sockets this process holds: the plug-in's connection is one of them.
 int OpenSockets() {
@@ -39,10 +37,10 @@ class ConnectedPluginTest : public ClientFixture {
     std::filesystem::copy_file(DefaultPluginPath(), copy,
                                std::filesystem::copy_options::overwrite_existing);
     testing_registry::UseFreshRoot();
-    testing_registry::CreateKey(kKey);
-    platform::RegistryWriteString(kKey, "ServerAddress", std::getenv("VELMORA_DB_HOST"));
-    platform::RegistryWriteString(kKey, "ServerPort", std::getenv("VELMORA_DB_PORT"));
-    platform::RegistryWriteNumber(kKey, "AutoConnect", 1);
+    testing_registry::CreateKey(kSettingsKey);
+    platform::RegistryWriteString(kSettingsKey, "ServerAddress", std::getenv("VELMORA_DB_HOST"));
+    platform::RegistryWriteString(kSettingsKey, "ServerPort", std::getenv("VELMORA_DB_PORT"));
+    platform::RegistryWriteNumber(kSettingsKey, "AutoConnect", 1);
     testing_registry::SetEnv("VELMORA_CLIENT_ID", id.c_str());
     WriteSession({"Tester", "held@velmora.example"});
     window = window_system::CreateWindow();
@@ -71,11 +69,6 @@ class ConnectedPluginTest : public ClientFixture {
     api.GetStatus(&status);
     return status.szShortMessage;
   }
-  size_t Timers() {
-    size_t n = 0;
-    for (const auto& timer : window_system::Timers()) n += timer.first.first == window;
-    return n;
-  }
 
   std::string clientId = std::getenv("VELMORA_CLIENT_ID") ? std::getenv("VELMORA_CLIENT_ID") : "";
   std::string copy;
@@ -89,10 +82,10 @@ class ConnectedPluginTest : public ClientFixture {
 TEST_F(ConnectedPluginTest, ReleaseWhileConnectedLeavesTheStateAndTimers) {
   LoadAndConnect();
   ASSERT_EQ("Conn", Status());
-  ASSERT_EQ(1u, Timers());
+  ASSERT_EQ(1u, window_system::Timers().size());
   EXPECT_EQ(1, api.Release());
   EXPECT_EQ("Conn", Status());
-  EXPECT_EQ(1u, Timers());
+  EXPECT_EQ(1u, window_system::Timers().size());
   const std::vector<std::string> calls = Calls();
   ASSERT_FALSE(calls.empty());
   EXPECT_EQ("Plugin223_Disconnect('" + id + "','held@velmora.example',0)", calls.back());

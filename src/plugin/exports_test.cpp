@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <set>
 #include <string>
 
 #include "host/plugin_api.h"
@@ -36,7 +35,8 @@ TEST_F(ExportsTest, IdentityRecordIsCopiedWhole) {
   for (size_t i = 152; i < sizeof record; ++i) EXPECT_EQ(0xCC, record[i]) << "byte " << i;
 }
 
-// Not connected, the host's bars are left alone; a release has nothing to end.
+// Not connected, a release has nothing to end; the bars a request leaves
+// alone are the bar request test's.
 TEST_F(ExportsTest, FixedAnswersAndNothingDoneWhileNotConnected) {
   EXPECT_EQ(1, api.SetTimeBase(86400));
   EXPECT_EQ(0, api.SetTimeBase(60));
@@ -47,12 +47,6 @@ TEST_F(ExportsTest, FixedAnswersAndNothingDoneWhileNotConnected) {
     EXPECT_TRUE(value.type == 0 && value.val == 0.0f) << name;
   }
   EXPECT_EQ(1, api.SetSiteInterface(nullptr));
-  Quotation bars[3], before[3];
-  std::memset(bars, 0x5A, sizeof bars);
-  std::memcpy(before, bars, sizeof bars);
-  EXPECT_EQ(42, api.GetQuotesEx("BBCA", 86400, 41, 100, bars, nullptr));
-  EXPECT_EQ(0, api.GetQuotesEx("BBCA", 60, -1, 3, bars, nullptr));
-  EXPECT_EQ(0, std::memcmp(before, bars, sizeof bars));
   EXPECT_EQ(1, api.Release());
   EXPECT_EQ(1, api.Release());
 }
@@ -67,24 +61,6 @@ TEST_F(ExportsTest, StatusBeforeAnyNotificationIsWait) {
   EXPECT_STREQ("Wait", status.szShortMessage);
   EXPECT_STREQ("Waiting for connection.\nWill not retry until you re-connect manually.",
                status.szLongMessage);
-}
-
-TEST_F(ExportsTest, RealtimeRecordsAreStableAndLimited) {
-  RecentInfo* first = api.GetRecentInfo("ExportsA");
-  ASSERT_NE(nullptr, first);
-  EXPECT_STREQ("ExportsA", first->Name);
-  EXPECT_EQ(first, api.GetRecentInfo("EXPORTSa"));
-  std::set<RecentInfo*> seen{first};
-  int added = 1;
-  for (int i = 0; added < 40; ++i, ++added) {
-    RecentInfo* record = api.GetRecentInfo(("ExportsT" + std::to_string(i)).c_str());
-    if (record == nullptr) break;
-    seen.insert(record);
-  }
-  // The table may hold tickers from other tests of this process: at most 20.
-  EXPECT_LE(seen.size(), 20u);
-  EXPECT_EQ(nullptr, api.GetRecentInfo("ExportsOneTooMany"));
-  EXPECT_EQ(first, api.GetRecentInfo("exportsa"));
 }
 
 }  // namespace

@@ -7,11 +7,10 @@
 namespace {
 
 // Names are assembled a character at a time: each through the code table,
-// the character table and the quoting of its own.
+// the character table and the quoting of its own. (The value names so made
+// are in the host's settings test and host/scenarios_test.sh.)
 TEST(Global, AssembledNamesGoThroughTheTablesAndTheQuoting) {
   CGlobal g;
-  EXPECT_EQ("UserName", g.m_strUserNameKey);
-  EXPECT_EQ("UserEmail", g.m_strEmailKey);
   g.m_nCharCodes[CGlobal::kCharSet.find('N')] = 'M';
   EXPECT_EQ("MVSession", AssembleName(g, "NVSession"));
   g.m_charTable['V'] = 'W';

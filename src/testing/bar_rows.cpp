@@ -5,7 +5,9 @@
 #include "db/connection.h"
 #include "db/database.h"
 #include "db/statements.h"
+#include "host/bar_time.h"
 #include "testing/test_server.h"
+#include "winsys/host_api.h"
 
 namespace bar_test {
 
@@ -15,6 +17,10 @@ Quotation Held(uint64_t stamp, float close, float volume) {
   q.Open = q.High = q.Low = q.Close = close;
   q.Volume = volume;
   return q;
+}
+
+Quotation Daily(int day, float close) {
+  return Held(EodMarker(PackBarTime(2024, 3, day, 0, 0, 0)), close, 0);
 }
 
 std::vector<float> Closes(const Quotation* bars, int count) {
@@ -61,29 +67,17 @@ void LoadRowsPastChecks(const std::string& table, const std::string& ticker,
   Load(*admin, table, ticker, values);
 }
 
-long CountRows(const std::string& table) {
-  auto admin = testing_server::Admin();
-  CSRecordset rs(admin.get());
-  rs.Open(CSRecordset::forwardOnly, "SELECT COUNT(*) AS N FROM " + table, 0);
-  CDBVariant value;
-  rs.GetFieldValue(short{0}, value, SQL_C_FLOAT_TYPE);
-  return static_cast<long>(value.m_fltVal);
-}
+namespace {
+std::vector<std::string>* g_shown = nullptr;
+void Keep(const char* text) { g_shown->push_back(text); }
+}  // namespace
 
 std::vector<std::string> MessagesDuring(const std::function<void()>& action) {
   std::vector<std::string> shown;
-#if defined(_WIN32)
+  g_shown = &shown;
+  winsys::ObserveMessageBoxes(Keep, true);
   action();
-#else
-  ::testing::internal::CaptureStderr();
-  action();
-  const std::string err = ::testing::internal::GetCapturedStderr();
-  const std::string tag = "[message box] ";
-  for (size_t at = err.find(tag); at != std::string::npos; at = err.find(tag, at + 1)) {
-    const size_t end = err.find('\n', at);
-    shown.push_back(err.substr(at + tag.size(), end - at - tag.size()));
-  }
-#endif
+  winsys::ObserveMessageBoxes(nullptr, true);
   return shown;
 }
 

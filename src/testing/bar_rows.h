@@ -14,9 +14,11 @@
 
 namespace bar_test {
 
-// A host's bar at `stamp` whose four prices are `close`, and the closes of
-// the first `count` bars.
+// A host's bar at `stamp` whose four prices are `close`; such a bar as the
+// end-of-day bar of 2024-03-`day` with no volume; the closes of the first
+// `count` bars.
 Quotation Held(uint64_t stamp, float close, float volume);
+Quotation Daily(int day, float close);
 std::vector<float> Closes(const Quotation* bars, int count);
 
 // Replaces the ticker's rows in NVEod or NVIntraday with `values`: tuples
@@ -31,11 +33,8 @@ void LoadRows(const std::string& table, const std::string& ticker, const std::st
 void LoadRowsPastChecks(const std::string& table, const std::string& ticker,
                         const std::string& values);
 
-long CountRows(const std::string& table);
-
-// The texts of the message boxes shown while `action` ran. The Linux build
-// writes each to standard error; Windows shows real boxes, which cannot be
-// read back here: none there.
+// The texts of the message boxes shown while `action` ran, each answered
+// with its default button.
 std::vector<std::string> MessagesDuring(const std::function<void()>& action);
 
 // A global state connected to the private server, both select lists built.

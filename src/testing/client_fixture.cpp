@@ -1,10 +1,7 @@
 #include "testing/client_fixture.h"
 
+#include "db/database.h"
 #include "db/session.h"
-#include "db/statements.h"
-#include "lifecycle/conn_state.h"
-#include "lifecycle/lifecycle.h"
-#include "plugin/app.h"
 #include "testing/test_server.h"
 
 namespace {
@@ -25,7 +22,7 @@ void ClientFixture::TearDown() {
   ClearCalls();
 }
 
-void ClientFixture::WriteSession(const SessionRecord& r) {
+void ClientFixture::WriteSession(const SessionRow& r) {
   std::string columns = "ClientID,UserName,Email,LastConnID,CurrConnID,Permit,SessionStatus";
   std::string values = Text(id) + "," + Text(r.user) + "," + Text(r.email) + "," +
                        std::to_string(r.lastConn) + "," + std::to_string(r.currConn) + "," +
@@ -47,28 +44,22 @@ void ClientFixture::RemoveSession() {
   testing_server::AdminExec("Delete From NVSession Where ClientID='" + id + "'");
 }
 
-std::vector<std::string> ClientFixture::Calls() const { return testing_server::CallsFor(id); }
+std::vector<std::string> ClientFixture::Calls() const {
+  std::vector<std::string> calls;
+  auto admin = testing_server::Admin();
+  CSRecordset rs(admin.get());
+  rs.Open(CSRecordset::forwardOnly,
+          "Select ProcName,Args From NVCallLog Where Args Like '''" + id + "''%' Order By id", 0);
+  for (std::string name, args; !rs.IsEOF(); rs.MoveNext()) {
+    rs.GetFieldValue(short{0}, name);
+    rs.GetFieldValue(short{1}, args);
+    calls.push_back(name + "(" + args + ")");
+  }
+  return calls;
+}
 
 void ClientFixture::ClearCalls() {
   testing_server::AdminExec("Delete From NVCallLog Where Args Like '''" + id + "''%'");
-}
-
-void ClientFixture::UseModuleGlobal(const std::string& email) {
-  testing_server::PointAt(g_global);
-  BuildRealtimeColumnList(g_global);
-  g_global.m_strClientId = id;
-  g_global.m_strEmail = email;
-  g_global.m_bAutoConnect = 1;
-  g_nConnState = CONN_WAIT;
-  g_nRetriesLeft = 5;
-}
-
-void ClientFixture::ReleaseModuleGlobal() {
-  StopAllTimers(g_global);
-  DisconnectSession(g_global);
-  g_global.m_bAutoConnect = 0;
-  g_nConnState = CONN_WAIT;
-  g_nRetriesLeft = 5;
 }
 
 void ConnectedClientFixture::SetUp() {

@@ -7,21 +7,17 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "plugin/global.h"
 
-struct SessionRecord {
-  SessionRecord(std::string user = "Tester", std::string email = "", int lastConn = 0,
-                int currConn = 1, int permit = 1, int status = 0)
-      : user(std::move(user)), email(std::move(email)), lastConn(lastConn),
-        currConn(currConn), permit(permit), status(status) {}
-  std::string user, email;
-  int lastConn, currConn, permit, status;
-  // The per-account column names and the intraday start, when not the
-  // table's defaults.
-  std::string colCloseBidAsk, colBid, colAsk, intradayStart;
+// A session record as the server holds it (the host has a SessionRecord of
+// its own); the per-account column names and the intraday start only when
+// not the table's defaults.
+struct SessionRow {
+  std::string user = "Tester", email = "";
+  int lastConn = 0, currConn = 1, permit = 1, status = 0;
+  std::string colCloseBidAsk = "", colBid = "", colAsk = "", intradayStart = "";
 };
 
 class ClientFixture : public ::testing::Test {
@@ -31,18 +27,11 @@ class ClientFixture : public ::testing::Test {
   void TearDown() override;
 
   // Replaces the session record of this test's client id.
-  void WriteSession(const SessionRecord& record);
+  void WriteSession(const SessionRow& record);
   void RemoveSession();
   // The procedure calls the server received for this client id.
   std::vector<std::string> Calls() const;
   void ClearCalls();
-
-  // The module's global state, which notifications and timers use, as this
-  // client: pointed at the server, its real-time select list built,
-  // auto-connect on, waiting with every retry left. Release stops its
-  // timers, ends its session and puts the switch and the state back.
-  void UseModuleGlobal(const std::string& email);
-  void ReleaseModuleGlobal();
 
   std::string id;
 

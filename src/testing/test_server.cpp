@@ -53,23 +53,4 @@ SavedTables::~SavedTables() {
     AdminExec("Drop Table test_saved_" + table);
   }
 }
-
-std::vector<std::string> CallsFor(const std::string& clientId) {
-  std::vector<std::string> calls;
-  auto admin = Admin();
-  CSRecordset rs(admin.get());
-  rs.Open(CSRecordset::forwardOnly,
-          "Select ProcName,Args From NVCallLog Where Args Like '''" + clientId +
-              "''%' Order By id",
-          0);
-  while (!rs.IsEOF()) {
-    std::string name, args;
-    rs.GetFieldValue(static_cast<short>(0), name);
-    rs.GetFieldValue(static_cast<short>(1), args);
-    calls.push_back(name + "(" + args + ")");
-    rs.MoveNext();
-  }
-  return calls;
-}
-
 }  // namespace testing_server

@@ -54,10 +54,6 @@ class ScopedChange {
   std::string m_undo;
 };
 
-// The procedure calls the server received for a client id, oldest first,
-// each as Name('arg',...).
-std::vector<std::string> CallsFor(const std::string& clientId);
-
 }  // namespace testing_server
 
 #endif  // VELMORA_TESTING_TEST_SERVER_H_
