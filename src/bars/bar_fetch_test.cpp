@@ -15,6 +15,7 @@
 #include "db/statements.h"
 #include "host/bar_time.h"
 #include "testing/bar_rows.h"
+#include "testing/message_boxes.h"
 
 namespace {
 
@@ -127,11 +128,11 @@ TEST_F(BarServerTest, FailuresLeaveTheHostsBarsAndOnlyAMissingColumnIsTold) {
   std::memcpy(before, held, sizeof held);
   const std::string list = g.m_strEodColumns;
   g.m_strEodColumns = list.substr(0, list.rfind(",AdjClose"));
-  Bars shown = bar_test::MessagesDuring(
+  Bars shown = testing_boxes::MessagesDuring(
       [&] { EXPECT_EQ(Bars{}, Fetch(g, "ZZFAIL", 86400, "2024-03-01", 1, held, 0)); });
   EXPECT_EQ(Bars{"Field 'AdjClose' is not found in the plugin."}, shown);
   g.m_strEodColumns = list + ",NoSuchColumn";  // the server rejects it
-  shown = bar_test::MessagesDuring([&] {
+  shown = testing_boxes::MessagesDuring([&] {
     EXPECT_EQ(Bars{}, Fetch(g, "ZZFAIL", 86400, "2024-03-01", 1, held, 0));
     // An empty statement, for a periodicity without one.
     EXPECT_EQ(Bars{}, Fetch(g, "ZZFAIL", 300, "2024-03-01", 1, held, 0));

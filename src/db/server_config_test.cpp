@@ -4,14 +4,22 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "db/connection.h"
-#include "winsys/host_api.h"
 #include "plugin/global.h"
+#include "testing/message_boxes.h"
 #include "testing/test_server.h"
+
+#if !defined(_WIN32)
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -59,26 +67,56 @@ TEST_F(ServerConfigTest, IntervalsOnlyGrowAndDatesAreTakenWhole) {
   EXPECT_EQ("7 30 0 '' 0 ''", Held(fresh));
 }
 
+using Texts = std::vector<std::string>;
+
 TEST_F(ServerConfigTest, AnUnreadableConfigurationDiscardsTheConnection) {
   testing_server::AdminExec("Rename Table NVConfig To NVConfigAway");
-  OpenDatabase(g);
+  const Texts shown = testing_boxes::MessagesDuring([&] { OpenDatabase(g); });
   testing_server::AdminExec("Rename Table NVConfigAway To NVConfig");
   EXPECT_EQ(nullptr, g.m_pDatabase);
-  EXPECT_EQ("#-1:Can't connect to server on '" + g.m_strServerAddress + "' !.",
-            winsys::LastMessageBoxText());
+  EXPECT_EQ(Texts{"#-1:Can't connect to server on '" + g.m_strServerAddress + "' !."}, shown);
 }
 
 TEST_F(ServerConfigTest, NothingListeningFailsWithTheAddressInTheMessage) {
   g.m_strServerAddress = "127.0.0.1";
   g.m_strServerPort = "1";
   BuildConnectString(g);
-  OpenDatabase(g);
+  Texts shown = testing_boxes::MessagesDuring([&] { OpenDatabase(g); });
   EXPECT_EQ(nullptr, g.m_pDatabase);
-  EXPECT_EQ("#-1:Can't connect to server on '127.0.0.1' !.", winsys::LastMessageBoxText());
+  EXPECT_EQ(Texts{"#-1:Can't connect to server on '127.0.0.1' !."}, shown);
 
   g.m_strConnect.clear();  // an empty connection string does nothing at all
-  OpenDatabase(g);
+  shown = testing_boxes::MessagesDuring([&] { OpenDatabase(g); });
   EXPECT_EQ(nullptr, g.m_pDatabase);
+  EXPECT_EQ(Texts{}, shown);
 }
+
+#if !defined(_WIN32)
+// A server that accepts the connection and never answers: the driver's
+// connect time-out ends the wait, not the caller's patience.
+TEST_F(ServerConfigTest, AListenerThatNeverAnswersIsGivenUpWithinTheBound) {
+  int listener = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(0, bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address));
+  ASSERT_EQ(0, listen(listener, 4));  // accepted by the kernel, never answered
+  socklen_t length = sizeof address;
+  getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+  g.m_strServerAddress = "127.0.0.1";
+  g.m_strServerPort = std::to_string(ntohs(address.sin_port));
+  BuildConnectString(g);
+  const auto start = std::chrono::steady_clock::now();
+  const Texts shown = testing_boxes::MessagesDuring([&] { OpenDatabase(g); });
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  close(listener);
+  std::printf("open against a silent listener gave up after %.1f s\n", seconds);
+  EXPECT_EQ(nullptr, g.m_pDatabase);
+  EXPECT_LT(seconds, 20.0);
+  ASSERT_EQ(1u, shown.size());
+  EXPECT_EQ(0u, shown[0].find("#-1:Can't connect to server on"));
+}
+#endif
 
 }  // namespace

@@ -14,15 +14,16 @@
 
 #include "db/connection.h"
 #include "db/database.h"
-#include "winsys/host_api.h"
 #include "plugin/global.h"
-#include "testing/bar_rows.h"
 #include "testing/fake_info_site.h"
+#include "testing/message_boxes.h"
 #include "testing/test_server.h"
 
 namespace {
 
 const char* const kTables[] = {"nvcategory_group", "NVSectors", "nvquotes_235"};
+
+using Texts = std::vector<std::string>;
 
 // The dialog as the import sees it.
 class RecordingView : public CImportView {
@@ -32,33 +33,6 @@ class RecordingView : public CImportView {
   int disabled = 0;
   std::vector<std::string> statuses;
 };
-
-// Message boxes shown while `action` runs. The Linux build writes each to
-// standard error; a Windows box can only be read back as the last one.
-std::vector<std::string> MessagesDuring(const std::function<void()>& action) {
-  std::vector<std::string> shown;
-#if defined(_WIN32)
-  // Only the last box's text can be had; the host's dialog test under Wine
-  // reads every real box in turn.
-  action();
-  if (!winsys::LastMessageBoxText().empty()) shown.push_back(winsys::LastMessageBoxText());
-#else
-  shown = bar_test::MessagesDuring(action);
-#endif
-  return shown;
-}
-
-// What a test expects of the boxes: all of them natively, the last on Windows.
-void ExpectMessages(const std::vector<std::string>& expected,
-                    const std::vector<std::string>& shown) {
-#if defined(_WIN32)
-  if (expected.empty()) return;
-  ASSERT_FALSE(shown.empty());
-  EXPECT_EQ(expected.back(), shown.back());
-#else
-  EXPECT_EQ(expected, shown);
-#endif
-}
 
 class SymbolImportTest : public ::testing::Test {
  protected:
@@ -96,7 +70,7 @@ class SymbolImportTest : public ::testing::Test {
   }
 
   std::vector<std::string> Import() {
-    return MessagesDuring([&] { RetrieveAllSymbols(g, host.site(), view); });
+    return testing_boxes::MessagesDuring([&] { RetrieveAllSymbols(g, host.site(), view); });
   }
 
   static inline testing_server::SavedTables* saved = nullptr;
@@ -108,7 +82,7 @@ class SymbolImportTest : public ::testing::Test {
 using testing_server::ScopedChange;
 
 TEST_F(SymbolImportTest, CallsTheHostInTheSpecifiedOrder) {
-  ExpectMessages({}, Import());
+  EXPECT_EQ(Texts{}, Import());
 
   std::vector<std::string> expected = {"name 1 1 Main Board", "name 1 2 Development Board"};
   for (int i = 0; i < 64; ++i) expected.push_back("name 2 " + std::to_string(i) + " Undefined");
@@ -179,9 +153,9 @@ TEST_F(SymbolImportTest, LongNamesAreCutNeverOverrun) {
 TEST_F(SymbolImportTest, WithoutAConnectionTwoMessagesInTurn) {
   delete g.m_pDatabase;
   g.m_pDatabase = nullptr;
-  ExpectMessages({"You need to specify database.",
-                  "You need to specify database, table and symbol field first"},
-                 Import());
+  EXPECT_EQ((Texts{"You need to specify database.",
+                   "You need to specify database, table and symbol field first"}),
+            Import());
   EXPECT_TRUE(host.calls.empty());
   EXPECT_EQ(1, view.disabled);
   EXPECT_EQ(std::vector<std::string>{"Retrieving all symbol done."}, view.statuses);
@@ -190,7 +164,7 @@ TEST_F(SymbolImportTest, WithoutAConnectionTwoMessagesInTurn) {
 TEST_F(SymbolImportTest, ErrorInTheGroupsSkipsTheOtherCategories) {
   ScopedChange renamed("Alter Table nvcategory_group Rename Column GroupName To GroupTitle",
                        "Alter Table nvcategory_group Rename Column GroupTitle To GroupName");
-  ExpectMessages({"#-1:Retrieve all symbol returned following exception."}, Import());
+  EXPECT_EQ(Texts{"#-1:Retrieve all symbol returned following exception."}, Import());
   // No resets, no markets, no sectors; the symbols still come.
   std::vector<std::string> expected = {"add AAAA",   "add BBBB",     "add COMPOSITE",
                                        "add IDXLOW", "add REGIONAL", "add UPPER"};
@@ -204,7 +178,7 @@ TEST_F(SymbolImportTest, ErrorInTheGroupsSkipsTheOtherCategories) {
 TEST_F(SymbolImportTest, ErrorInTheSymbolsKeepsThoseAlreadyAdded) {
   ScopedChange renamed("Alter Table nvquotes_235 Rename Column CodeName To FullName",
                        "Alter Table nvquotes_235 Rename Column FullName To CodeName");
-  ExpectMessages({"#-1:Retrieve all symbol returned following exception."}, Import());
+  EXPECT_EQ(Texts{"#-1:Retrieve all symbol returned following exception."}, Import());
   EXPECT_EQ(std::vector<std::string>{"AAAA"}, host.addOrder);
   EXPECT_EQ("Undefined", (host.names[{0, 0}]));  // the categories were done
   EXPECT_EQ(std::vector<std::string>{"Retrieving all symbol done."}, view.statuses);
@@ -212,7 +186,7 @@ TEST_F(SymbolImportTest, ErrorInTheSymbolsKeepsThoseAlreadyAdded) {
 
 TEST_F(SymbolImportTest, AHostThatYieldsNoRecordIsSkipped) {
   host.refuseRecords = true;
-  ExpectMessages({}, Import());
+  EXPECT_EQ(Texts{}, Import());
   EXPECT_EQ(6, std::count_if(host.calls.begin(), host.calls.end(),
                              [](const std::string& c) { return c.rfind("add ", 0) == 0; }));
   EXPECT_EQ(std::vector<std::string>{"Retrieving all symbol done."}, view.statuses);

@@ -7,7 +7,6 @@
 #include "db/statements.h"
 #include "host/bar_time.h"
 #include "testing/test_server.h"
-#include "winsys/host_api.h"
 
 namespace bar_test {
 
@@ -65,20 +64,6 @@ void LoadRowsPastChecks(const std::string& table, const std::string& ticker,
   auto admin = testing_server::Admin();
   admin->ExecuteSQL("SET SESSION check_constraint_checks=0");
   Load(*admin, table, ticker, values);
-}
-
-namespace {
-std::vector<std::string>* g_shown = nullptr;
-void Keep(const char* text) { g_shown->push_back(text); }
-}  // namespace
-
-std::vector<std::string> MessagesDuring(const std::function<void()>& action) {
-  std::vector<std::string> shown;
-  g_shown = &shown;
-  winsys::ObserveMessageBoxes(Keep, true);
-  action();
-  winsys::ObserveMessageBoxes(nullptr, true);
-  return shown;
 }
 
 void BarServerTest::SetUp() {

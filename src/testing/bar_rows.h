@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,10 +31,6 @@ void LoadRows(const std::string& table, const std::string& ticker, const std::st
 // them, would still reach the plug-in.
 void LoadRowsPastChecks(const std::string& table, const std::string& ticker,
                         const std::string& values);
-
-// The texts of the message boxes shown while `action` ran, each answered
-// with its default button.
-std::vector<std::string> MessagesDuring(const std::function<void()>& action);
 
 // A global state connected to the private server, both select lists built.
 class BarServerTest : public ::testing::Test {
