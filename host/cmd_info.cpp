@@ -54,6 +54,13 @@ void PrintInfo(HostSession& session, bool json) {
 }
 
 void PrintRecord(const RecentInfo* r) {
+  if (r->ValidFields == 0) {
+    // Zeros here would read as prices; the record simply holds none yet.
+    std::printf("%-10s status %2d fields %5d  no quote yet: the server has no real-time row for "
+                "it, or none since it was asked for\n",
+                r->Name, r->Status, r->ValidFields);
+    return;
+  }
   std::printf("%-10s status %2d fields %5d  O %9.2f H %9.2f L %9.2f Last %9.2f Chg %8.2f "
               "Bid %9.2f Ask %9.2f  stamp %s  moved %s\n",
               r->Name, r->Status, r->ValidFields, static_cast<double>(r->Open),
