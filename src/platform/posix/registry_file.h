@@ -17,7 +17,7 @@ enum class KeyFileState { kRead, kMissing, kUnreadable };
 // The file's lines, without their line ends (LF or CR LF). *error, when
 // given, tells why a file that is there could not be read.
 KeyFileState ReadKeyFile(const std::string& path, std::vector<std::string>* lines,
-                    std::string* error = nullptr);
+                         std::string* error = nullptr);
 
 }  // namespace platform
 

@@ -31,11 +31,12 @@ std::string RegistryKeyFile(const std::string& key) {
 }
 
 KeyFileState ReadKeyFile(const std::string& path, std::vector<std::string>* lines,
-                    std::string* error) {
+                         std::string* error) {
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     if (error != nullptr) *error = std::strerror(errno);
-    return errno == ENOENT || errno == ENOTDIR ? KeyFileState::kMissing : KeyFileState::kUnreadable;
+    return errno == ENOENT || errno == ENOTDIR ? KeyFileState::kMissing
+                                               : KeyFileState::kUnreadable;
   }
   std::string data;
   char buffer[8192];
