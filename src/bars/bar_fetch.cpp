@@ -130,6 +130,9 @@ int FetchBars(CGlobal& g, std::vector<Quotation>& fetched, const std::string& ti
     try {
       column[i] = rs.GetFieldIndexByName(entries[i]);
     } catch (const CDBException&) {
+      // The box's modal loop runs the plug-in's timers, and a tick may end
+      // the connection: the statement is freed before, not after.
+      rs.Close();
       platform::ShowMessageBox("Field '" + entries[i] + "' is not found in the plugin.", 0);
       return 0;
     }

@@ -38,11 +38,13 @@ void OpenDatabase(CGlobal& g) {
     g.m_pDatabase->OpenEx(g.m_strConnect, CDatabase::noOdbcDialog);
     LoadServerConfig(g);
   } catch (const CDBException& e) {
+    // Gone before the box: a timer that ticks inside its modal loop finds
+    // no connection rather than a half-made one.
+    delete g.m_pDatabase;
+    g.m_pDatabase = nullptr;
     char text[1024];
     std::snprintf(text, sizeof text, "#%d:Can't connect to server on '%s' !.",
                   static_cast<int>(e.m_nRetCode), g.m_strServerAddress.c_str());
     platform::ShowMessageBox(text, 0x30);
-    delete g.m_pDatabase;
-    g.m_pDatabase = nullptr;
   }
 }

@@ -51,6 +51,11 @@ MenuOffer LastMenuOffer();
 using MessageBoxObserver = void (*)(const char* text);
 void ObserveMessageBoxes(MessageBoxObserver observer, bool answer = false);
 const std::string& LastMessageBoxText();
+// A box that is answered stays up this long first (0, the default: it is
+// answered at once), its modal loop running the thread's timers meanwhile,
+// as for a user slow to read it. On Linux the window system's clock moves on
+// by that time inside the box.
+void HoldMessageBoxes(unsigned milliseconds);
 
 // Loading a plug-in library by path. Null on failure; LibraryError() then
 // says why.

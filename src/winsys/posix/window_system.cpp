@@ -20,6 +20,7 @@ struct State {
   MenuShown lastMenu{};
   winsys::MessageBoxObserver boxObserver = nullptr;
   std::string lastBox;
+  unsigned boxHold = 0;
 };
 
 State& S() {
@@ -109,11 +110,13 @@ int TrackStatusMenu(WindowHandle owner, int x, int y, bool connectEnabled,
 }
 
 // Nobody is at a screen: the box is written to standard error and answered
-// at once with its default button.
+// with its default button, at once or, when boxes are held, after the
+// window system's clock has run their time as a modal loop would.
 int ShowMessageBox(const std::string& text, unsigned /*style*/) {
   S().lastBox = text;
   std::fprintf(stderr, "[message box] %s\n", text.c_str());
   if (S().boxObserver != nullptr) S().boxObserver(text.c_str());
+  if (S().boxHold > 0) window_system::Advance(S().boxHold);
   return 1;  // IDOK
 }
 
@@ -144,5 +147,7 @@ void ObserveMessageBoxes(MessageBoxObserver observer, bool /*answer*/) {
 }
 
 const std::string& LastMessageBoxText() { return S().lastBox; }
+
+void HoldMessageBoxes(unsigned milliseconds) { S().boxHold = milliseconds; }
 
 }  // namespace winsys

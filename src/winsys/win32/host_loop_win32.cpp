@@ -100,10 +100,18 @@ namespace {
 struct BoxWatch {
   MessageBoxObserver observer = nullptr;
   bool answer = false;
+  unsigned hold = 0;
   HHOOK hook = nullptr;
   std::string last;
 };
 BoxWatch g_boxes;
+
+// The box's own modal loop dispatches this timer, and meanwhile every other
+// timer of the thread.
+VOID CALLBACK AnswerHeldBox(HWND box, UINT, UINT_PTR id, DWORD) {
+  KillTimer(box, id);
+  PostMessageA(box, WM_COMMAND, IDOK, 0);
+}
 
 // A box is read when it becomes active: by then its text is in the static
 // control that message boxes give the id 0xFFFF.
@@ -118,7 +126,8 @@ LRESULT CALLBACK WatchBoxes(int code, WPARAM wParam, LPARAM lParam) {
       GetWindowTextA(textControl, text, sizeof text);
       g_boxes.last = text;
       if (g_boxes.observer != nullptr) g_boxes.observer(text);
-      if (g_boxes.answer) PostMessageA(window, WM_COMMAND, IDOK, 0);
+      if (g_boxes.answer && g_boxes.hold == 0) PostMessageA(window, WM_COMMAND, IDOK, 0);
+      if (g_boxes.answer && g_boxes.hold > 0) SetTimer(window, 1, g_boxes.hold, AnswerHeldBox);
     }
   }
   return CallNextHookEx(g_boxes.hook, code, wParam, lParam);
@@ -134,5 +143,7 @@ void ObserveMessageBoxes(MessageBoxObserver observer, bool answer) {
 }
 
 const std::string& LastMessageBoxText() { return g_boxes.last; }
+
+void HoldMessageBoxes(unsigned milliseconds) { g_boxes.hold = milliseconds; }
 
 }  // namespace winsys
