@@ -52,8 +52,10 @@ void PrintBar(const char* label, const Quotation& q) {
 // One request as the host makes it, with a progress line on standard error
 // while the plug-in works (the plug-in runs on this thread; the line is
 // drawn from another that only writes to the terminal).
+// With `old` (not null), the request goes through the older entry point and
+// record layout, into `old`; `bars` then stays as it was.
 int Request(HostSession& session, const std::string& ticker, int periodicity, int lastValid,
-            std::vector<Quotation>& bars, double* seconds) {
+            std::vector<Quotation>& bars, std::vector<QuotationOld>* old, double* seconds) {
   std::atomic<bool> done{false};
   auto start = Clock::now();
   // A line redrawn in place means something only on a terminal.
@@ -68,8 +70,11 @@ int Request(HostSession& session, const std::string& ticker, int periodicity, in
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
   });
-  int count = session.api.GetQuotesEx(ticker.c_str(), periodicity, lastValid,
-                                      static_cast<int>(bars.size()), bars.data(), nullptr);
+  int count = old != nullptr
+                  ? session.api.GetQuotes(ticker.c_str(), periodicity, lastValid,
+                                          static_cast<int>(old->size()), old->data())
+                  : session.api.GetQuotesEx(ticker.c_str(), periodicity, lastValid,
+                                            static_cast<int>(bars.size()), bars.data(), nullptr);
   done = true;
   progress.join();
   *seconds = std::chrono::duration<double>(Clock::now() - start).count();
@@ -301,11 +306,22 @@ bool WriteSvg(const std::string& path, const std::string& ticker, const std::vec
   return std::fclose(out) == 0;
 }
 
+// The host's array after the last request, exactly as it holds it: `count`
+// records of the layout asked for, for comparing builds byte for byte.
+template <typename Record>
+bool WriteRaw(const std::string& path, const std::vector<Record>& records, int count) {
+  FILE* out = std::fopen(path.c_str(), "wb");
+  if (out == nullptr) return false;
+  const size_t n = count > 0 ? static_cast<size_t>(count) : 0;
+  const bool written = std::fwrite(records.data(), sizeof(Record), n, out) == n;
+  return std::fclose(out) == 0 && written;
+}
+
 int Bars(HostSession& session, const HostOptions&, const std::vector<std::string>& args) {
-  std::string ticker, csv, svg, hold;
+  std::string ticker, csv, svg, hold, raw;
   int periodicity = 0;
   long capacity = 100000;
-  bool again = false;
+  bool again = false, oldLayout = false;
   for (size_t i = 1; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (a == "--daily") {
@@ -314,7 +330,10 @@ int Bars(HostSession& session, const HostOptions&, const std::vector<std::string
       periodicity = 60;
     } else if (a == "--again") {
       again = true;
-    } else if (a == "--capacity" || a == "--csv" || a == "--svg" || a == "--hold") {
+    } else if (a == "--old-layout") {
+      oldLayout = true;
+    } else if (a == "--capacity" || a == "--csv" || a == "--svg" || a == "--hold" ||
+               a == "--raw") {
       if (i + 1 == args.size()) return UsageError("bars", a + " needs a value");
       const std::string& value = args[++i];
       if (a == "--hold") {
@@ -323,6 +342,8 @@ int Bars(HostSession& session, const HostOptions&, const std::vector<std::string
         csv = value;
       } else if (a == "--svg") {
         svg = value;
+      } else if (a == "--raw") {
+        raw = value;
       } else {
         char* end = nullptr;
         capacity = std::strtol(value.c_str(), &end, 10);
@@ -338,8 +359,12 @@ int Bars(HostSession& session, const HostOptions&, const std::vector<std::string
   }
   if (ticker.empty()) return UsageError("bars", "which ticker?");
   if (periodicity == 0) return UsageError("bars", "--daily or --intraday?");
+  // The older records carry no time of day the host could show or keep.
+  if (oldLayout && !(csv.empty() && svg.empty() && hold.empty()))
+    return UsageError("bars", "--old-layout takes only --raw, --capacity and --again");
 
   std::vector<Quotation> bars(static_cast<size_t>(capacity));
+  std::vector<QuotationOld> old(oldLayout ? bars.size() : 0);
   // A chart opened from the host's own store holds bars before it asks.
   const int held = hold.empty() ? 0 : ReadCsv(hold, bars);
   if (held < 0) return 2;
@@ -356,15 +381,25 @@ int Bars(HostSession& session, const HostOptions&, const std::vector<std::string
     outcome.statusBefore = StatusWords(before);
     TakePluginMessages();
     const int previous = count;
-    count = Request(session, ticker, periodicity, count - 1, bars, &outcome.seconds);
+    count = Request(session, ticker, periodicity, count - 1, bars, oldLayout ? &old : nullptr,
+                    &outcome.seconds);
     outcome.messages = TakePluginMessages();
     const PluginStatus after = session.Status();
     outcome.connectedAfter = after.nStatusCode == 0;
     outcome.statusAfter = StatusWords(after);
-    if (count == 0 && outcome.connectedBefore && outcome.connectedAfter &&
+    if (count == 0 && !oldLayout && outcome.connectedBefore && outcome.connectedAfter &&
         outcome.messages.empty() && outcome.seconds < kTimeoutSeconds)
       outcome.probeError = ProbeBars(ticker, periodicity, &outcome.probeRows);
-    got = Summary(what, ticker, periodicity, count, previous, bars, outcome);
+    if (oldLayout) {
+      std::printf("%s: %d bars in the older layout (held before: %d)\n", what, count, previous);
+      got = count > 0;
+    } else {
+      got = Summary(what, ticker, periodicity, count, previous, bars, outcome);
+    }
+  }
+  if (!raw.empty() && !(oldLayout ? WriteRaw(raw, old, count) : WriteRaw(raw, bars, count))) {
+    std::fprintf(stderr, "bars: cannot write %s\n", raw.c_str());
+    return 1;
   }
   if (!csv.empty() && !WriteCsv(csv, bars, count)) {
     std::fprintf(stderr, "bars: cannot write %s\n", csv.c_str());
@@ -380,7 +415,7 @@ int Bars(HostSession& session, const HostOptions&, const std::vector<std::string
 const CommandRegistration kBars(
     "bars",
     "bars TICKER --daily|--intraday [--capacity N] [--csv FILE] [--svg FILE] [--hold FILE] "
-    "[--again]",
+    "[--again] [--raw FILE] [--old-layout]",
     Bars);
 
 }  // namespace

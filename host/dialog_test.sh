@@ -12,6 +12,7 @@ set -uo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$ROOT"
+source host/wine_lib.sh
 eval "$(scripts/dbserver env)" || { echo "0 passed, 1 failed"; exit 1; }
 HOST=build/linux/velmora-host
 LOG=${DIALOG_LOG:-.run/logs/dialog.log}
@@ -111,54 +112,49 @@ same "native: without a connection, two messages in turn" \
   "[message box] You need to specify database.
 [message box] You need to specify database, table and symbol field first" "$(grep '^\[message box\]' <<<"$err")"
 
-if [ -x build/win64/velmora-host.exe ] && command -v wine >/dev/null && command -v xvfb-run >/dev/null; then
-  echo "== under Wine on Xvfb, the real dialog"
-  export WINEPREFIX=${WINEPREFIX:-$ROOT/.run/wine} WINEDEBUG=-all
+for WIN in $(windows_builds); do
+  W="Wine, $(word_size $WIN)"
+  echo "== under $W on Xvfb, the real dialog"
+  export EXE=build/$WIN/velmora-host.exe
   # One Wine session on one virtual display: a Wine desktop started without
   # a display shows no dialog.
   wineserver -w
-  WOUT="$WORK/wine"
+  WOUT="$WORK/$WIN"
   mkdir -p "$WOUT"
   timeout 600 xvfb-run -a bash -c '
-    key="HKCU\Software\ZUZ\Velmora\Velmora"
-    exe=build/win64/velmora-host.exe
-    settings() {
-      wine reg add "$key" /v ServerAddress /t REG_SZ /d "$VELMORA_DB_HOST" /f
-      wine reg add "$key" /v ServerPort /t REG_SZ /d "$VELMORA_DB_PORT" /f
-      wine reg add "$key" /v AutoConnect /t REG_DWORD /d "$1" /f
-    }
-    settings 1 >/dev/null 2>&1
+    exe=$EXE
+    wine_settings 1
     wine $exe import >"$0/import.txt" 2>"$0/import.err"
     wine $exe import --json >"$0/import1.json" 2>>"$0/import.err"
     wine $exe import --json >"$0/import2.json" 2>>"$0/import.err"
     wine $exe configure --auto-connect off --ok >"$0/configure1.txt" 2>>"$0/configure.err"
     wine $exe configure --auto-connect on --cancel >"$0/configure2.txt" 2>>"$0/configure.err"
     wine $exe configure --auto-connect on --ok >"$0/configure3.txt" 2>>"$0/configure.err"
-    settings 0 >/dev/null 2>&1
+    wine_settings 0
     wine $exe import >"$0/offline.txt" 2>"$0/offline.err"
-    settings 1 >/dev/null 2>&1' "$WOUT" >>"$LOG" 2>&1
+    wine_settings 1' "$WOUT" >>"$LOG" 2>&1
   wineserver -w
   for f in "$WOUT"/*; do sed -i 's/\r$//' "$f"; { echo "--- $f"; cat "$f"; } >>"$LOG"; done
-  check_import "Wine" "$(cat "$WOUT/import.txt")"
-  directory_of "$WOUT/import1.json" >"$WORK/wine1.dir" 2>>"$LOG"
-  directory_of "$WOUT/import2.json" >"$WORK/wine2.dir" 2>>"$LOG"
-  if [ -s "$WORK/wine1.dir" ] && cmp -s "$WORK/wine1.dir" "$WORK/wine2.dir"; then
-    pass "Wine: two imports give the same directory"
-  else fail "Wine: the two imports differ"; fi
-  if cmp -s "$WORK/wine1.dir" "$WORK/native1.dir"; then
-    pass "Wine: the same directory as the native host"
-  else fail "Wine: the directory differs from the native one" "$(diff <(tr ',' '\n' <"$WORK/native1.dir") <(tr ',' '\n' <"$WORK/wine1.dir") | head)"; fi
+  check_import "$W" "$(cat "$WOUT/import.txt")"
+  directory_of "$WOUT/import1.json" >"$WORK/$WIN-1.dir" 2>>"$LOG"
+  directory_of "$WOUT/import2.json" >"$WORK/$WIN-2.dir" 2>>"$LOG"
+  if [ -s "$WORK/$WIN-1.dir" ] && cmp -s "$WORK/$WIN-1.dir" "$WORK/$WIN-2.dir"; then
+    pass "$W: two imports give the same directory"
+  else fail "$W: the two imports differ"; fi
+  if cmp -s "$WORK/$WIN-1.dir" "$WORK/native1.dir"; then
+    pass "$W: the same directory as the native host"
+  else fail "$W: the directory differs from the native one" "$(diff <(tr ',' '\n' <"$WORK/native1.dir") <(tr ',' '\n' <"$WORK/$WIN-1.dir") | head)"; fi
   # The same checks of configure, on the outputs already made.
   replay() { case "$*" in
       *"off --ok") cat "$WOUT/configure1.txt";; *"on --cancel") cat "$WOUT/configure2.txt";;
       *"on --ok") cat "$WOUT/configure3.txt";; esac; }
-  check_configure "Wine" replay
-  same "Wine: without a connection, two real message boxes in turn" \
+  check_configure "$W" replay
+  same "$W: without a connection, two real message boxes in turn" \
     "[message box] You need to specify database.
 [message box] You need to specify database, table and symbol field first" \
     "$(grep '^\[message box\]' "$WOUT/offline.err")"
-  expect "Wine: the status line still ends done" "status: Retrieving all symbol done." "$(cat "$WOUT/offline.txt")"
-fi
+  expect "$W: the status line still ends done" "status: Retrieving all symbol done." "$(cat "$WOUT/offline.txt")"
+done
 
 if [ -f build/win32/velmora.dll ]; then
   echo "== the texts in the 32-bit DLL"

@@ -137,25 +137,21 @@ recovered paused "paused" $((2 * TRADE + 17))
 no_connection_left "paused"
 record_kept "paused" "$CLIENT_ID" "$record"
 
-if [ -x build/win64/velmora-host.exe ] && [ -n "${WINEPREFIX:-}" ]; then
-  echo "== under Wine: server stopped for 5 s"
+for WIN in $(windows_builds); do
+  W="Wine, $(word_size $WIN)"
+  echo "== under Wine, $(word_size $WIN): server stopped for 5 s"
   watch_script "$WORK/wine.script" 30
   wineserver -w
   # The Windows host identifies itself by the prefix's MachineGuid.
   # (Not winepath: it would start Wine's desktop before the display.)
   script="$WORK/wine.script"
-  stamped_host wine env -u VELMORA_CLIENT_ID SCRIPT="Z:${script//\//\\}" \
-    timeout 180 xvfb-run -a bash -c '
-    key="HKCU\Software\ZUZ\Velmora\Velmora"
-    wine reg add "$key" /v ServerAddress /t REG_SZ /d "$VELMORA_DB_HOST" /f >/dev/null
-    wine reg add "$key" /v ServerPort /t REG_SZ /d "$VELMORA_DB_PORT" /f >/dev/null
-    wine reg add "$key" /v AutoConnect /t REG_DWORD /d 1 /f >/dev/null
-    wine build/win64/velmora-host.exe run "$SCRIPT"'
-  outage wine 5 stop
-  host_finished wine "Wine, stopped 5 s"
+  stamped_host $WIN env -u VELMORA_CLIENT_ID SCRIPT="Z:${script//\//\\}" EXE=build/$WIN/velmora-host.exe \
+    timeout 180 xvfb-run -a bash -c 'wine_settings 1; wine $EXE run "$SCRIPT"'
+  outage $WIN 5 stop
+  host_finished $WIN "$W, stopped 5 s"
   wineserver -w
-  recovered wine "Wine, stopped 5 s" $((2 * TRADE + 2))
-  no_connection_left "Wine, stopped 5 s"
-fi
+  recovered $WIN "$W, stopped 5 s" $((2 * TRADE + 2))
+  no_connection_left "$W, stopped 5 s"
+done
 
 summary

@@ -6,6 +6,7 @@
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$ROOT"
 eval "$(scripts/dbserver env)" || { echo "0 passed, 1 failed"; exit 1; }
+source host/wine_lib.sh
 ADMIN=server/velmora-admin
 HOST=build/linux/velmora-host
 CLIENT_ID=${VELMORA_CLIENT_ID:-velmora-ci}

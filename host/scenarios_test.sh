@@ -152,10 +152,11 @@ for kind in daily intraday; do
   else fail "$kind: capacity 8" "$(diff "$BARS/$kind-expected8.csv" "$BARS/$kind-full8.csv" 2>&1 | head -8)"; fi
 done
 
-if [ -x build/win64/velmora-host.exe ] && [ -n "${WINEPREFIX:-}" ]; then
-  echo "== under Wine: real window timers and the real popup menu"
+for WIN in $(windows_builds); do
+  W="Wine, $(word_size $WIN)"
+  echo "== under Wine, $(word_size $WIN): real window timers and the real popup menu"
+  export EXE=build/$WIN/velmora-host.exe
   # The Windows host identifies itself by the prefix's MachineGuid.
-  unset VELMORA_CLIENT_ID
   script=$(mktemp)
   printf '%s\n' menu "wait 7" disconnect menu connect "wait 6" >"$script"
   # One Wine session on one virtual display: a Wine desktop started
@@ -163,41 +164,38 @@ if [ -x build/win64/velmora-host.exe ] && [ -n "${WINEPREFIX:-}" ]; then
   # no timer.
   wineserver -w
   # (Not winepath: that would start the desktop before the display.)
-  out=$(SCRIPT="Z:${script//\//\\}" timeout 180 xvfb-run -a bash -c '
-    key="HKCU\Software\ZUZ\Velmora\Velmora"
-    wine reg add "$key" /v ServerAddress /t REG_SZ /d "$VELMORA_DB_HOST" /f
-    wine reg add "$key" /v ServerPort /t REG_SZ /d "$VELMORA_DB_PORT" /f
-    wine reg add "$key" /v AutoConnect /t REG_DWORD /d 1 /f
-    echo "guid=$(wine build/win64/velmora-host.exe client-id)"
-    wine build/win64/velmora-host.exe run "$SCRIPT"' 2>>"$LOG" | tr -d '\r')
+  out=$(env -u VELMORA_CLIENT_ID SCRIPT="Z:${script//\//\\}" timeout 180 xvfb-run -a bash -c '
+    wine_settings 1
+    echo "guid=$(wine $EXE client-id)"
+    wine $EXE run "$SCRIPT"' 2>>"$LOG" | tr -d '\r')
   wineserver -w
   guid=$(sed -n 's/^guid=//p' <<<"$out")
   out=$(sed '1,/^guid=/d' <<<"$out")
   rm -f "$script"
   printf '%s\n' "$out" >>"$LOG"
-  expect "the prefix's MachineGuid has a session record: connected as it" \
+  expect "$W: the prefix's MachineGuid has a session record: connected as it" \
     "Status:        Conn (colour #00FF00, code 0x00000000)" "$(head -1 <<<"$out")"
-  expect "connected offers Disconnect only (real menu)" \
+  expect "$W: connected offers Disconnect only (real menu)" \
     "menu: Connect grayed, Disconnect enabled" "$(sed -n '/^> menu/,/^>/p' <<<"$out" | head -3)"
-  expect "Disconnect through the real menu" "Status:        Disc (colour #C000C0, code 0x20000000)" \
+  expect "$W: Disconnect through the real menu" "Status:        Disc (colour #C000C0, code 0x20000000)" \
     "$(sed -n '/^> disconnect/,/^> menu/p' <<<"$out")"
-  expect "disconnected offers Connect only (real menu)" "menu: Connect enabled, Disconnect grayed" \
+  expect "$W: disconnected offers Connect only (real menu)" "menu: Connect enabled, Disconnect grayed" \
     "$(sed -n '/^> menu/,$p' <<<"$out" | sed -n '2,$p')"
-  expect "Connect through the real menu" "Status:        Conn" "$(sed -n '/^> connect/,$p' <<<"$out")"
+  expect "$W: Connect through the real menu" "Status:        Conn" "$(sed -n '/^> connect/,$p' <<<"$out")"
   updates=$(sed -n 's/^streaming updates: //p' <<<"$out")
-  if [ "${updates:-0}" -ge 2 ]; then pass "real timers ticked: $updates streaming updates"
-  else fail "expected at least 2 streaming updates, got '${updates}'" "$out"; fi
+  if [ "${updates:-0}" -ge 2 ]; then pass "$W: real timers ticked: $updates streaming updates"
+  else fail "$W: expected at least 2 streaming updates, got '${updates}'" "$out"; fi
   "$ADMIN" calls | grep -qF "Plugin223_Register('$guid'" &&
-    pass "registered with the MachineGuid $guid" || fail "no registration for the MachineGuid '$guid'"
+    pass "$W: registered with the MachineGuid $guid" || fail "$W: no registration for the MachineGuid '$guid'"
 
   for kind in daily intraday; do
-    wine build/win64/velmora-host.exe bars $T --$kind --hold "$(winepath -w "$BARS/$kind-held.csv")" \
-      --csv "$(winepath -w "$BARS/$kind-wine.csv")" >>"$LOG" 2>&1
-    if cmp -s "$BARS/$kind-wine.csv" "$BARS/$kind-expected.csv"; then
-      pass "$kind: under Wine the chart that holds bars gets the same merged bars"
-    else fail "$kind: the merged bars under Wine differ" "$(diff "$BARS/$kind-expected.csv" "$BARS/$kind-wine.csv" 2>&1 | head -8)"; fi
+    wine $EXE bars $T --$kind --hold "$(winepath -w "$BARS/$kind-held.csv")" \
+      --csv "$(winepath -w "$BARS/$kind-$WIN.csv")" >>"$LOG" 2>&1
+    if cmp -s "$BARS/$kind-$WIN.csv" "$BARS/$kind-expected.csv"; then
+      pass "$W, $kind: the chart that holds bars gets the same merged bars"
+    else fail "$W, $kind: the merged bars differ" "$(diff "$BARS/$kind-expected.csv" "$BARS/$kind-$WIN.csv" 2>&1 | head -8)"; fi
   done
-fi
+done
 "$ADMIN" sql "DELETE FROM NVEod WHERE Ticker='$T'; DELETE FROM NVIntraday WHERE Ticker='$T'" >/dev/null
 rm -rf "$BARS"
 

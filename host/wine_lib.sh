@@ -1,0 +1,25 @@
+# What the suites' Windows halves share: which Windows builds run (both word
+# sizes where the Windows lane runs them; scripts/test says which), their
+# labels, and the plug-in's settings in the Wine prefix's registry. Sourced.
+
+export WINEPREFIX=${WINEPREFIX:-$PWD/.run/wine} WINEDEBUG=${WINEDEBUG:--all}
+
+# The Windows builds to run, as build folders: "win32 win64", "win64" or
+# nothing.
+windows_builds() {
+  if [ -n "${VELMORA_WINDOWS_BUILDS+set}" ]; then echo "$VELMORA_WINDOWS_BUILDS"; return; fi
+  command -v wine >/dev/null && [ -x build/win64/velmora-host.exe ] && echo win64
+}
+word_size() { case "$1" in win32) echo 32-bit;; *) echo 64-bit;; esac; }
+
+# The private server and AutoConnect (default 1) for the plug-in of either
+# word size: the key is the current user's, which Windows does not split
+# between 32- and 64-bit programs.
+wine_settings() {
+  local key='HKCU\Software\ZUZ\Velmora\Velmora'
+  { wine reg add "$key" /v ServerAddress /t REG_SZ /d "$VELMORA_DB_HOST" /f &&
+    wine reg add "$key" /v ServerPort /t REG_SZ /d "$VELMORA_DB_PORT" /f &&
+    wine reg add "$key" /v AutoConnect /t REG_DWORD /d "${1:-1}" /f; } >/dev/null 2>&1
+}
+# For the `bash -c` that runs inside each virtual display.
+export -f wine_settings
