@@ -77,11 +77,12 @@ else fail "Linux: $n of 6 bar arrays, or no real-time records" "$(tail -5 "$LOG"
 for WIN in $(windows_builds); do
   W="Wine, $(word_size $WIN)"
   echo "== $W"
+  # The settings once, and each host in a Wine session of its own on a
+  # virtual display (without one Wine runs no timer). Unix paths as they
+  # are: the Windows host's current drive, Z:, is this machine's root.
+  wine_settings 1
   wineserver -w
-  # Unix paths as they are: the Windows host's current drive, Z:, is this
-  # machine's root.
-  export EXE=build/$WIN/velmora-host.exe
-  windows_host() { timeout 120 xvfb-run -a bash -c 'wine_settings 1; wine $EXE "$@"' windows_host "$@"; }
+  windows_host() { timeout 120 xvfb-run -a wine build/$WIN/velmora-host.exe "$@"; wineserver -w; }
   requests $WIN windows_host
   wineserver -w
   for f in "$WORK"/linux/*.raw; do

@@ -122,6 +122,7 @@ for WIN in $(windows_builds); do
   WOUT="$WORK/$WIN"
   mkdir -p "$WOUT"
   timeout 600 xvfb-run -a bash -c '
+    source host/wine_lib.sh
     exe=$EXE
     wine_settings 1
     wine $exe import >"$0/import.txt" 2>"$0/import.err"

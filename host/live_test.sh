@@ -112,7 +112,7 @@ else
     wineserver -w
     # Its lines as they come (tr would hold them back in a buffer).
     wine_host() {  # arguments of velmora-host.exe; its standard output
-      timeout 300 xvfb-run -a bash -c 'wine_settings 1; wine $EXE "$@"' wine_host "$@" 2>>"$LOG" |
+      timeout 300 xvfb-run -a bash -c 'source host/wine_lib.sh; wine_settings 1; wine $EXE "$@"' wine_host "$@" 2>>"$LOG" |
         stdbuf -oL tr -d '\r'
       wineserver -w
     }

@@ -146,7 +146,7 @@ for WIN in $(windows_builds); do
   # (Not winepath: it would start Wine's desktop before the display.)
   script="$WORK/wine.script"
   stamped_host $WIN env -u VELMORA_CLIENT_ID SCRIPT="Z:${script//\//\\}" EXE=build/$WIN/velmora-host.exe \
-    timeout 180 xvfb-run -a bash -c 'wine_settings 1; wine $EXE run "$SCRIPT"'
+    timeout 180 xvfb-run -a bash -c 'source host/wine_lib.sh; wine_settings 1; wine $EXE run "$SCRIPT"'
   outage $WIN 5 stop
   host_finished $WIN "$W, stopped 5 s"
   wineserver -w

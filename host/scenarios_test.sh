@@ -165,12 +165,13 @@ for WIN in $(windows_builds); do
   wineserver -w
   # (Not winepath: that would start the desktop before the display.)
   out=$(env -u VELMORA_CLIENT_ID SCRIPT="Z:${script//\//\\}" timeout 180 xvfb-run -a bash -c '
+    source host/wine_lib.sh
     wine_settings 1
     echo "guid=$(wine $EXE client-id)"
     wine $EXE run "$SCRIPT"' 2>>"$LOG" | tr -d '\r')
   wineserver -w
   guid=$(sed -n 's/^guid=//p' <<<"$out")
-  out=$(sed '1,/^guid=/d' <<<"$out")
+  out=$(sed '0,/^guid=/d' <<<"$out")
   rm -f "$script"
   printf '%s\n' "$out" >>"$LOG"
   expect "$W: the prefix's MachineGuid has a session record: connected as it" \

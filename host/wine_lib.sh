@@ -1,6 +1,8 @@
 # What the suites' Windows halves share: which Windows builds run (both word
 # sizes where the Windows lane runs them; scripts/test says which), their
-# labels, and the plug-in's settings in the Wine prefix's registry. Sourced.
+# labels, and the plug-in's settings in the Wine prefix's registry. Sourced,
+# also by the `bash -c` that runs inside each virtual display (xvfb-run is a
+# POSIX shell script, which passes no exported function on).
 
 export WINEPREFIX=${WINEPREFIX:-$PWD/.run/wine} WINEDEBUG=${WINEDEBUG:--all}
 
@@ -21,5 +23,3 @@ wine_settings() {
     wine reg add "$key" /v ServerPort /t REG_SZ /d "$VELMORA_DB_PORT" /f &&
     wine reg add "$key" /v AutoConnect /t REG_DWORD /d "${1:-1}" /f; } >/dev/null 2>&1
 }
-# For the `bash -c` that runs inside each virtual display.
-export -f wine_settings
