@@ -1,8 +1,10 @@
 // configure: opens the plug-in's configuration dialog, sets "Auto Connect"
 // as asked, presses OK or Cancel, and shows what the settings hold after.
+#include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,21 +16,15 @@
 
 namespace {
 
-int Configure(HostSession& session, const HostOptions& options,
-              const std::vector<std::string>& args) {
-  int autoConnect = -1;  // leave it
+struct ConfigureArgs {
+  std::string autoConnect;  // "on", "off", or empty to leave it
   bool ok = false;
-  for (size_t i = 1; i < args.size(); ++i) {
-    if (args[i] == "--auto-connect" && i + 1 < args.size() &&
-        (args[i + 1] == "on" || args[i + 1] == "off")) {
-      autoConnect = args[++i] == "on" ? 1 : 0;
-    } else if (args[i] == "--ok" || args[i] == "--cancel") {
-      ok = args[i] == "--ok";
-    } else {
-      std::fprintf(stderr, "configure: unknown argument '%s'\n", args[i].c_str());
-      return 2;
-    }
-  }
+  bool cancel = false;
+};
+
+int Configure(HostSession& session, const HostOptions& options, const ConfigureArgs& args) {
+  const int autoConnect = args.autoConnect.empty() ? -1 : args.autoConnect == "on" ? 1 : 0;
+  const bool ok = args.ok;
   std::vector<DialogStep> steps;
   if (autoConnect >= 0) steps.push_back(DialogStep{DialogStep::kTick, kAutoConnectBox, autoConnect});
   steps.push_back(DialogStep{DialogStep::kClick, ok ? kOkButton : kCancelButton, 0});
@@ -54,11 +50,11 @@ int Configure(HostSession& session, const HostOptions& options,
     out["configureReturned"] = result.returned;
     out["autoConnect"] = haveAutoConnect ? nlohmann::json(stored) : nlohmann::json(nullptr);
     std::printf("%s\n", out.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
-    return dialog.shown && dialog.refused.empty() ? 0 : 1;
+    return dialog.shown && dialog.refused.empty() ? kExitOk : kExitFailed;
   }
   if (!dialog.shown) {
     std::printf("dialog: not shown\n");
-    return 1;
+    return kExitFailed;
   }
   std::printf("dialog: \"%s\"\n", dialog.caption.c_str());
   const std::vector<ControlState>& opened = dialog.before.front();
@@ -77,14 +73,27 @@ int Configure(HostSession& session, const HostOptions& options,
     std::printf("settings: AutoConnect=%u\n", static_cast<unsigned>(stored));
   else
     std::printf("settings: no AutoConnect value (is the settings key there?)\n");
-  return dialog.refused.empty() ? 0 : 1;
+  return dialog.refused.empty() ? kExitOk : kExitFailed;
 }
 
-const CommandRegistration kConfigure(
-    "configure",
-    "configure [--auto-connect on|off] [--ok|--cancel]\n"
-    "                    the configuration dialog: set Auto Connect, press OK or Cancel\n"
-    "                    (Cancel unless --ok), then what the settings hold",
-    Configure);
+const CommandRegistration kConfigure({
+    .name = "configure",
+    .synopsis = "configure [--auto-connect on|off] [--ok|--cancel]",
+    .summary = "the configuration dialog: set Auto Connect, press OK or Cancel, then what the "
+               "settings hold",
+    .exits = "0 done, 1 the dialog did not show or refused a step, 2 usage error.",
+    .define = [](CLI::App& parser) -> CommandAction {
+      auto args = std::make_shared<ConfigureArgs>();
+      parser.add_option("--auto-connect", args->autoConnect, "tick or untick \"Auto Connect\"")
+          ->check(CLI::IsMember({"on", "off"}))
+          ->type_name("on|off");
+      CLI::Option* ok = parser.add_flag("--ok", args->ok, "press OK, which stores the settings");
+      parser.add_flag("--cancel", args->cancel, "press Cancel (the default)")->excludes(ok);
+      return [args](HostSession& session, const HostOptions& options) {
+        return Configure(session, options, *args);
+      };
+    },
+    .json = true,
+});
 
 }  // namespace

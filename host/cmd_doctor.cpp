@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "host/commands.h"
 #include "host/doctor_settings.h"
@@ -13,15 +12,22 @@
 #include "host/plugin_settings.h"
 #include "host/server_queries.h"
 #include "host/registry_listing.h"
+#include "host/report.h"
 
 namespace {
 
 int g_failures = 0;
+// With --json the lines are kept and printed at the end as one object.
+bool g_json = false;
+nlohmann::ordered_json g_lines;
 
 void Print(const DoctorLine& line) {
   static const char* const kLevels[] = {"ok", "info", "warn", "FAIL"};
-  std::printf("%-4s %s\n", kLevels[line.level], line.text.c_str());
   if (line.level == DoctorLine::kFail) ++g_failures;
+  if (g_json)
+    g_lines.push_back({{"level", kLevels[line.level]}, {"text", line.text}});
+  else
+    std::printf("%-4s %s\n", kLevels[line.level], line.text.c_str());
 }
 
 void Line(bool ok, const std::string& what) {
@@ -99,13 +105,12 @@ void ShowPlugin(HostSession& session, const PluginSettings& settings) {
   if (!session.DatabaseLoaded()) session.LoadDatabase();
   if (settings.autoConnect == 0) return;
   const PluginStatus status = session.Status();
-  Line(std::string(status.szShortMessage) == "Conn",
+  Line(IsConnected(status),
        "plug-in in this host, after the host opened its database: " +
            Shown(status.szShortMessage) + ", " + Shown(status.szLongMessage));
 }
 
-int Doctor(HostSession& session, const HostOptions&, const std::vector<std::string>&) {
-  g_failures = 0;
+void Examine(HostSession& session) {
   const PluginSettings settings = ReadPluginSettings();
   for (const DoctorLine& line :
        CheckSettings(ListRegistryKey(kPluginSettingsKey), settings))
@@ -113,8 +118,7 @@ int Doctor(HostSession& session, const HostOptions&, const std::vector<std::stri
   Line(!settings.clientId.empty(), "installation id: " + Shown(settings.clientId));
   // In a `run` script the plug-in may already be connected and hold the
   // session itself.
-  const bool pluginConnected = session.DatabaseLoaded() &&
-                               std::string(session.Status().szShortMessage) == "Conn";
+  const bool pluginConnected = session.DatabaseLoaded() && IsConnected(session.Status());
 
   const PortUse port = DescribePort(settings.serverPort);
   const std::string where =
@@ -127,7 +131,7 @@ int Doctor(HostSession& session, const HostOptions&, const std::vector<std::stri
       db.Connect(PluginConnectString(settings));
     } catch (const HostOdbcError& e) {
       Line(false, ConnectFailure(e.text, where));
-      return 1;
+      return;
     }
     double ms =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
@@ -146,11 +150,26 @@ int Doctor(HostSession& session, const HostOptions&, const std::vector<std::stri
     CheckSession(db, settings, pluginConnected);
   }  // the host's connection is closed before the plug-in connects
   ShowPlugin(session, settings);
-  return g_failures == 0 ? 0 : 1;
 }
 
-const CommandRegistration kDoctor("doctor",
-                                  "doctor            what is wrong with this installation",
-                                  Doctor, false);
+int Doctor(HostSession& session, const HostOptions& options) {
+  g_failures = 0;
+  g_json = options.json;
+  g_lines = nlohmann::ordered_json::array();
+  Examine(session);
+  if (g_json)
+    std::printf("%s\n", JsonText({{"lines", g_lines}, {"failures", g_failures}}).c_str());
+  return g_failures == 0 ? kExitOk : kExitFailed;
+}
+
+const CommandRegistration kDoctor({
+    .name = "doctor",
+    .synopsis = "doctor",
+    .summary = "what is wrong with this installation: settings, driver, server, session",
+    .exits = "0 nothing wrong, 1 a line says FAIL, 2 usage error.",
+    .define = WithoutArguments(Doctor),
+    .json = true,
+    .beforeDatabase = true,
+});
 
 }  // namespace

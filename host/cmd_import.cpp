@@ -120,26 +120,68 @@ void PrintDirectory(const HostDirectory& d) {
     std::printf("  ... %zu more (--json shows them all)\n", d.Symbols().size() - kFirstRows);
 }
 
-int Import(HostSession& session, const HostOptions& options, const std::vector<std::string>&) {
-  // The status line as it changes: one line rewritten on a terminal, a line
-  // each otherwise; on standard error when standard output carries JSON.
-  FILE* progress = options.json ? stderr : stdout;
-  const bool terminal = isatty(fileno(progress)) != 0;
+// The dialog's status line as it changes. On a terminal one line, written
+// over; elsewhere a line for each new kind of text, so that a run of steps
+// ("Retrieving symbol 1. - AALI", ... 2. ...) shows its first and last.
+// With --json, standard output is the result alone: the line is shown only
+// on a terminal's standard error.
+class ImportProgress {
+ public:
+  explicit ImportProgress(bool json)
+      : m_out(json ? stderr : stdout),
+        m_terminal(isatty(fileno(m_out)) != 0),
+        m_quiet(json && !m_terminal) {}
+  ~ImportProgress() {
+    if (m_terminal && !m_last.empty()) std::fprintf(m_out, "\n");
+    ShowHeld();
+  }
+
+  const std::string& last() const { return m_last; }
+
+  void operator()(const std::string& text) {
+    const bool sameRun = !m_last.empty() && Kind(text) == Kind(m_last);
+    m_last = text;
+    if (m_quiet) return;
+    if (m_terminal) {
+      std::fprintf(m_out, "\rstatus: %-60s", text.c_str());
+      std::fflush(m_out);
+    } else if (sameRun) {
+      m_held = text;
+    } else {
+      ShowHeld();
+      Show(text);
+    }
+  }
+
+ private:
+  static std::string Kind(const std::string& text) {
+    return text.substr(0, text.find_first_of("0123456789"));
+  }
+  void Show(const std::string& text) const {
+    std::fprintf(m_out, "status: %s\n", text.c_str());
+    std::fflush(m_out);
+  }
+  void ShowHeld() {
+    if (!m_held.empty()) Show(m_held);
+    m_held.clear();
+  }
+
+  FILE* const m_out;
+  const bool m_terminal, m_quiet;
+  std::string m_last, m_held;
+};
+
+int Import(HostSession& session, const HostOptions& options) {
   std::string last;
-  auto onStatus = [&](const std::string& text) {
-    last = text;
-    if (terminal)
-      std::fprintf(progress, "\rstatus: %-60s", text.c_str());
-    else
-      std::fprintf(progress, "status: %s\n", text.c_str());
-    std::fflush(progress);
-  };
-  const ConfigureResult result =
-      RunConfigure(session,
-                   {DialogStep{DialogStep::kClick, kRetrieveButton, 0},
-                    DialogStep{DialogStep::kClick, kOkButton, 0}},
-                   onStatus);
-  if (terminal && !last.empty()) std::fprintf(progress, "\n");
+  ConfigureResult result;
+  {
+    ImportProgress progress(options.json);
+    result = RunConfigure(session,
+                          {DialogStep{DialogStep::kClick, kRetrieveButton, 0},
+                           DialogStep{DialogStep::kClick, kOkButton, 0}},
+                          [&progress](const std::string& text) { progress(text); });
+    last = progress.last();
+  }
   const DialogReport& dialog = result.dialog;
   const ControlState* button =
       dialog.before.size() >= 2 ? FindControl(dialog.before[1], kRetrieveButton) : nullptr;
@@ -154,11 +196,11 @@ int Import(HostSession& session, const HostOptions& options, const std::vector<s
         button == nullptr ? "" : button->enabled ? "enabled" : "disabled";
     out["configureReturned"] = result.returned;
     std::printf("%s\n", out.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace).c_str());
-    return ok ? 0 : 1;
+    return ok ? kExitOk : kExitFailed;
   }
   if (!dialog.shown) {
     std::printf("dialog: not shown\n");
-    return 1;
+    return kExitFailed;
   }
   if (button != nullptr)
     std::printf("Retrieve all symbols: %s after the import\n",
@@ -166,13 +208,18 @@ int Import(HostSession& session, const HostOptions& options, const std::vector<s
   std::printf("status line painted %d times\n", dialog.statusPaints);
   std::printf("pressed OK\nConfigure returned %d\n", result.returned);
   PrintDirectory(session.directory);
-  return ok ? 0 : 1;
+  return ok ? kExitOk : kExitFailed;
 }
 
-const CommandRegistration kImport(
-    "import",
-    "import            the configuration dialog's \"Retrieve all symbols\", then OK; the\n"
-    "                    directory the plug-in put into the host (--json: all of it)",
-    Import);
+const CommandRegistration kImport({
+    .name = "import",
+    .synopsis = "import",
+    .summary = "the configuration dialog's \"Retrieve all symbols\", then OK; the directory "
+               "the plug-in put into the host (--json: all of it)",
+    .exits = "0 imported, 1 the dialog did not show or the import did not end done, 2 usage "
+             "error.",
+    .define = WithoutArguments(Import),
+    .json = true,
+});
 
 }  // namespace

@@ -1,6 +1,5 @@
 #include <cstdio>
 #include <string>
-#include <vector>
 
 #include "host/commands.h"
 #include "host/host_session.h"
@@ -53,31 +52,18 @@ void PrintInfo(HostSession& session, bool json) {
               FormatVolume(static_cast<double>(extra.val)).c_str());
 }
 
-void PrintRecord(const RecentInfo* r) {
-  if (r->ValidFields == 0) {
-    // Zeros here would read as prices; the record simply holds none yet.
-    std::printf("%-10s status %2d fields %5d  no quote yet: the server has no real-time row for "
-                "it, or none since it was asked for\n",
-                r->Name, r->Status, r->ValidFields);
-    return;
-  }
-  std::printf("%-10s status %2d fields %5d  O %9.2f H %9.2f L %9.2f Last %9.2f Chg %8.2f "
-              "Bid %9.2f Ask %9.2f  stamp %s  moved %s\n",
-              r->Name, r->Status, r->ValidFields, static_cast<double>(r->Open),
-              static_cast<double>(r->High), static_cast<double>(r->Low),
-              static_cast<double>(r->Last), static_cast<double>(r->Change),
-              static_cast<double>(r->Bid), static_cast<double>(r->Ask),
-              FormatDateTime(r->StampDate, r->StampTime).c_str(),
-              FormatDateTime(r->MoveDate, r->MoveTime).c_str());
-}
-
 namespace {
 
-int Info(HostSession& session, const HostOptions& options, const std::vector<std::string>&) {
-  PrintInfo(session, options.json);
-  return 0;
-}
-
-const CommandRegistration kInfo("info", "info              the plug-in's identity and fixed answers", Info);
+const CommandRegistration kInfo({
+    .name = "info",
+    .synopsis = "info",
+    .summary = "the plug-in's identity and fixed answers",
+    .exits = "0 printed, 2 usage error.",
+    .define = WithoutArguments([](HostSession& session, const HostOptions& options) {
+      PrintInfo(session, options.json);
+      return kExitOk;
+    }),
+    .json = true,
+});
 
 }  // namespace

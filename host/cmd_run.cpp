@@ -1,15 +1,17 @@
 // run, wait, echo: several actions in one host session, one a line, with
 // the message loop running between them so that the plug-in's timers fire.
+#include <CLI/CLI.hpp>
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "host/commands.h"
 #include "host/host_session.h"
+#include "host/report.h"
 
 namespace {
 
@@ -20,20 +22,13 @@ std::vector<std::string> Words(const std::string& line) {
   return words;
 }
 
-int Run(HostSession& session, const HostOptions& options, const std::vector<std::string>& args) {
-  if (args.size() != 2) {
-    std::fprintf(stderr, "usage: velmora-host run SCRIPT (or - for standard input)\n");
-    return 2;
-  }
+int Run(HostSession& session, const HostOptions& options, const std::string& script) {
   std::ifstream file;
-  if (args[1] != "-") {
-    file.open(args[1]);
-    if (!file) {
-      std::fprintf(stderr, "velmora-host: cannot read script '%s'\n", args[1].c_str());
-      return 2;
-    }
+  if (script != "-") {
+    file.open(script);
+    if (!file) return UsageError("run", "cannot read script '" + script + "'");
   }
-  std::istream& in = args[1] == "-" ? std::cin : file;
+  std::istream& in = script == "-" ? std::cin : file;
 
   session.showStatusChanges = true;
   session.ShowStatusIfChanged();
@@ -69,38 +64,75 @@ int Run(HostSession& session, const HostOptions& options, const std::vector<std:
   return code;
 }
 
-int Wait(HostSession& session, const HostOptions&, const std::vector<std::string>& args) {
-  char* end = nullptr;
-  const double seconds = args.size() == 2 ? std::strtod(args[1].c_str(), &end) : -1;
-  if (args.size() != 2 || *end != '\0' || !(seconds >= 0 && seconds <= 86400)) {
-    std::fprintf(stderr, "usage: wait SECONDS (0 to 86400)\n");
-    return 2;
-  }
-  session.showStatusChanges = true;
-  session.Pump(static_cast<unsigned>(seconds * 1000 + 0.5));
-  return 0;
-}
+const CommandRegistration kRun({
+    .name = "run",
+    .synopsis = "run SCRIPT|-",
+    .summary = "one command a line in one session (- for standard input; 'wait SECONDS' "
+               "lets the timers run)",
+    .exits = "0 every line ended with 0, else the first other code a line ended with; 2 "
+             "usage error (the script cannot be read).",
+    .define = [](CLI::App& parser) -> CommandAction {
+      auto script = std::make_shared<std::string>();
+      parser.add_option("script", *script, "a file, one command a line ('#' starts a comment)")
+          ->required()
+          ->type_name("SCRIPT|-");
+      return [script](HostSession& session, const HostOptions& options) {
+        return Run(session, options, *script);
+      };
+    },
+});
 
-int Echo(HostSession&, const HostOptions&, const std::vector<std::string>& args) {
-  std::string text;
-  for (size_t i = 1; i < args.size(); ++i) text += (i > 1 ? " " : "") + args[i];
-  std::printf("%s\n", text.c_str());
-  std::fflush(stdout);
-  return 0;
-}
+const CommandRegistration kWait({
+    .name = "wait",
+    .synopsis = "wait SECONDS",
+    .summary = "run the message loop for a while, so that the plug-in's timers fire",
+    .exits = "0 waited, 2 usage error.",
+    .define = [](CLI::App& parser) -> CommandAction {
+      auto seconds = std::make_shared<double>();
+      parser.add_option("seconds", *seconds, "how long, 0 to 86400")
+          ->required()
+          ->check(CLI::Range(0.0, 86400.0))
+          ->type_name("SECONDS");
+      return [seconds](HostSession& session, const HostOptions&) {
+        session.showStatusChanges = true;
+        session.Pump(static_cast<unsigned>(*seconds * 1000 + 0.5));
+        return kExitOk;
+      };
+    },
+});
 
-int Updates(HostSession& session, const HostOptions&, const std::vector<std::string>&) {
-  std::printf("streaming updates so far: %d\n", session.streamingUpdates);
-  std::fflush(stdout);
-  return 0;
-}
+const CommandRegistration kEcho({
+    .name = "echo",
+    .synopsis = "echo TEXT...",
+    .summary = "print the text (marks a place in a script's output)",
+    .exits = "0 printed.",
+    .define = [](CLI::App& parser) -> CommandAction {
+      auto words = std::make_shared<std::vector<std::string>>();
+      parser.add_option("text", *words, "the words to print");
+      return [words](HostSession&, const HostOptions&) {
+        std::string text;
+        for (const std::string& word : *words) text += (text.empty() ? "" : " ") + word;
+        std::printf("%s\n", text.c_str());
+        std::fflush(stdout);
+        return kExitOk;
+      };
+    },
+});
 
-const CommandRegistration kRun("run", "run SCRIPT|-      one action a line in one session", Run);
-const CommandRegistration kWait("wait",
-                                "wait SECONDS      run the message loop (timers fire)", Wait);
-const CommandRegistration kEcho("echo", "echo TEXT         print the text (marks in scripts)", Echo);
-const CommandRegistration kUpdates("updates",
-                                   "updates           the streaming updates received so far",
-                                   Updates);
+const CommandRegistration kUpdates({
+    .name = "updates",
+    .synopsis = "updates",
+    .summary = "the streaming updates received so far in this session",
+    .exits = "0 printed, 2 usage error.",
+    .define = WithoutArguments([](HostSession& session, const HostOptions& options) {
+      if (options.json)
+        std::printf("%s\n", JsonText({{"streamingUpdates", session.streamingUpdates}}).c_str());
+      else
+        std::printf("streaming updates so far: %d\n", session.streamingUpdates);
+      std::fflush(stdout);
+      return kExitOk;
+    }),
+    .json = true,
+});
 
 }  // namespace

@@ -1,16 +1,15 @@
 // status: the plug-in's field in the status area, after the host's usual
 // start (which connects when the settings say AutoConnect).
 #include <cstdio>
+#include <cstring>
 #include <string>
-#include <vector>
 
 #include "host/commands.h"
 #include "host/host_session.h"
 #include "host/quote_window.h"
 #include "host/report.h"
 
-std::string StatusText(HostSession& session, bool json) {
-  const PluginStatus status = session.Status();
+std::string StatusText(const PluginStatus& status, bool json) {
   if (json) return JsonText(StatusJson(status)) + "\n";
   std::string longText;
   for (const char* p = status.szLongMessage; *p != '\0'; ++p) {
@@ -27,18 +26,38 @@ std::string StatusText(HostSession& session, bool json) {
   return head + ("               " + longText + "\n");
 }
 
-void PrintStatus(HostSession& session, bool json) {
-  std::printf("%s", StatusText(session, json).c_str());
+PluginStatus PrintStatus(HostSession& session, bool json) {
+  const PluginStatus status = session.Status();
+  std::printf("%s", StatusText(status, json).c_str());
+  return status;
+}
+
+bool IsConnected(const PluginStatus& status) {
+  return std::strcmp(status.szShortMessage, "Conn") == 0;
+}
+
+std::string StatusWords(const PluginStatus& status) {
+  std::string text = status.szShortMessage;
+  std::string detail = status.szLongMessage;
+  for (char& c : detail)
+    if (c == '\n') c = ' ';
+  while (!detail.empty() && detail.back() == ' ') detail.pop_back();
+  if (!detail.empty()) text += ": " + detail;
+  return text;
 }
 
 namespace {
 
-int Status(HostSession& session, const HostOptions& options, const std::vector<std::string>&) {
-  PrintStatus(session, options.json);
-  return 0;
-}
-
-const CommandRegistration kStatus("status", "status            the plug-in's status field",
-                                  Status);
+const CommandRegistration kStatus({
+    .name = "status",
+    .synopsis = "status",
+    .summary = "the plug-in's status field",
+    .exits = "0 connected (Conn), 3 not connected (Wait, Disc, Down or Error: the field says "
+             "why), 2 usage error.",
+    .define = WithoutArguments([](HostSession& session, const HostOptions& options) {
+      return IsConnected(PrintStatus(session, options.json)) ? kExitOk : kExitNotConnected;
+    }),
+    .json = true,
+});
 
 }  // namespace

@@ -82,8 +82,10 @@ void HostSession::NoteBlock(unsigned milliseconds, const std::string& what) {
 
 void HostSession::ShowStatusIfChanged() {
   const long long start = SteadyNs();
-  std::string text = StatusText(*this, false);
+  const PluginStatus status = Status();
   NoteBlock(MillisecondsSince(start), "GetStatus");
+  if (onStatus) onStatus(status);
+  const std::string text = StatusText(status, false);
   if (!showStatusChanges || text == m_shownStatus) return;
   m_shownStatus = text;
   std::printf("%s", text.c_str());

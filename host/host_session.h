@@ -55,6 +55,9 @@ class HostSession {
   // Called when the loop takes a streaming-update message, after it has
   // been counted; it may end the loop early with winsys::StopPumping.
   std::function<void()> onStreamingUpdate;
+  // Called with the status each time the loop has asked for it (about once
+  // a second), as the host's status area does.
+  std::function<void(const PluginStatus&)> onStatus;
 
  private:
   bool m_loaded = false;

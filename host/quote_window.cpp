@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "host/report.h"
+
 namespace {
 
 // The host's bits in ValidFields for the values the window shows.
@@ -86,14 +88,8 @@ std::string QuoteWindowHeader(int update, const std::string& clock, const Plugin
   std::snprintf(line, sizeof line,
                 "velmora-host watch  %s  update %d  status %s  last tick: timer %s  ticks %d\n",
                 clock.c_str(), update, status.szShortMessage, TimerName(timer).c_str(), ticks);
-  std::string text = line;
-  // When the field is not "Conn", the long text's first line says why.
-  if (std::strcmp(status.szShortMessage, "Conn") == 0) return text;
-  const char* end = std::strchr(status.szLongMessage, '\n');
-  const size_t length = end != nullptr ? static_cast<size_t>(end - status.szLongMessage)
-                                       : std::strlen(status.szLongMessage);
-  if (length > 0) text += "  " + std::string(status.szLongMessage, length) + "\n";
-  return text;
+  if (IsConnected(status)) return line;
+  return line + ("  not connected, the quotes are stale: " + StatusWords(status) + "\n");
 }
 
 std::string QuoteTableHeading() {
@@ -101,10 +97,12 @@ std::string QuoteTableHeading() {
          "       Low       Volume  Updated              Moved\n";
 }
 
-std::string QuoteLine(const RecentInfo& r) {
+std::string QuoteLine(const RecentInfo& r, bool connected) {
   char name[16];
   std::snprintf(name, sizeof name, "%-10.10s", r.Name);
-  if (r.Status == 0) return std::string(name) + "  (no quote yet: waits for the next refresh)\n";
+  if (r.Status == 0)
+    return std::string(name) + (connected ? "  (no quote yet: waits for the next refresh)\n"
+                                          : "  (no quote: no refresh comes while not connected)\n");
   double percent = 0;
   const bool hasPercent = ChangePercent(r, &percent);
   const int64_t volume = Volume(r);
@@ -123,7 +121,8 @@ std::string QuoteLine(const RecentInfo& r) {
          Cell(Has(r, kValidBid), r.Bid) + Cell(Has(r, kValidAsk), r.Ask) +
          Cell(Has(r, kValidOpen), r.Open) + Cell(Has(r, kValidHighLow), r.High) +
          Cell(Has(r, kValidHighLow), r.Low) + " " + tail + "  " +
-         (updated.empty() ? std::string(19, ' ') : updated) + "  " + moved + "\n";
+         (updated.empty() ? std::string(19, ' ') : updated) + "  " + moved +
+         (connected ? "\n" : "  stale\n");
 }
 
 nlohmann::ordered_json StatusJson(const PluginStatus& status) {
@@ -139,9 +138,10 @@ nlohmann::ordered_json StatusJson(const PluginStatus& status) {
   return json;
 }
 
-nlohmann::ordered_json QuoteJson(const RecentInfo& r) {
+nlohmann::ordered_json QuoteJson(const RecentInfo& r, bool connected) {
   nlohmann::ordered_json json;
   json["ticker"] = r.Name;
+  json["stale"] = !connected;
   json["status"] = r.Status;
   json["validFields"] = r.ValidFields;
   json["last"] = Price(r, kValidLast, r.Last);

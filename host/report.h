@@ -12,11 +12,17 @@
 class HostSession;
 
 void PrintInfo(HostSession& session, bool json);
-void PrintRecord(const RecentInfo* record);
 // The status field as the host's status area gets it: short text, colour,
 // code and long text.
-std::string StatusText(HostSession& session, bool json);
-void PrintStatus(HostSession& session, bool json);
+std::string StatusText(const PluginStatus& status, bool json);
+// Asks for the field and prints it; returns what it printed.
+PluginStatus PrintStatus(HostSession& session, bool json);
+// Whether the plug-in says it is connected. Only the short text tells: in
+// Error the plug-in leaves the code as the host gave it, which is Conn's.
+bool IsConnected(const PluginStatus& status);
+// The field in one line, for saying why the plug-in gives nothing: "Down:
+// Connection is shut down. ... Plugin will try to reconnect in 10 seconds."
+std::string StatusWords(const PluginStatus& status);
 
 // A value as one line of JSON for scripts. Texts from the plug-in or the
 // server are 8-bit: a byte that is not UTF-8 becomes U+FFFD, so the line is
