@@ -37,13 +37,17 @@ bool IsConnected(const PluginStatus& status) {
 }
 
 std::string StatusWords(const PluginStatus& status) {
-  std::string text = status.szShortMessage;
-  std::string detail = status.szLongMessage;
-  for (char& c : detail)
-    if (c == '\n') c = ' ';
+  // The long text's lines joined, without the blanks at their ends.
+  std::string detail;
+  for (const char* p = status.szLongMessage; *p != '\0'; ++p) {
+    if (*p == '\n' || (*p == ' ' && (detail.empty() || detail.back() == ' '))) {
+      if (!detail.empty() && detail.back() != ' ') detail += ' ';
+    } else {
+      detail += *p;
+    }
+  }
   while (!detail.empty() && detail.back() == ' ') detail.pop_back();
-  if (!detail.empty()) text += ": " + detail;
-  return text;
+  return std::string(status.szShortMessage) + (detail.empty() ? "" : ": " + detail);
 }
 
 namespace {

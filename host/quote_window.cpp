@@ -89,7 +89,7 @@ std::string QuoteWindowHeader(int update, const std::string& clock, const Plugin
                 "velmora-host watch  %s  update %d  status %s  last tick: timer %s  ticks %d\n",
                 clock.c_str(), update, status.szShortMessage, TimerName(timer).c_str(), ticks);
   if (IsConnected(status)) return line;
-  return line + ("  not connected, the quotes are stale: " + StatusWords(status) + "\n");
+  return line + ("  not connected: " + StatusWords(status) + "\n");
 }
 
 std::string QuoteTableHeading() {

@@ -29,39 +29,46 @@ TEST(QuoteWindowTest, JsonHoldsWhatTheRecordDeclaresAndNullForTheRest) {
   const std::string stamps = R"("stampDate":20251031,"stampTime":90702,"moveDate":20251030,)"
                              R"("moveTime":155959,"updated":"2025-10-31 09:07:02",)"
                              R"("moved":"2025-10-30 15:59:59"})";
-  EXPECT_EQ(R"({"ticker":"BBCA","status":15,"validFields":30687,"last":9600.0,"change":100.0,)"
-            R"("changePercent":1.05,"bid":9575.0,"ask":104.5,"open":9525.0,"high":9650.0,)"
-            R"("low":9450.0,"volume":null,)" + stamps,
-            QuoteJson(r).dump());
+  EXPECT_EQ(R"({"ticker":"BBCA","stale":false,"status":15,"validFields":30687,"last":9600.0,)"
+            R"("change":100.0,"changePercent":1.05,"bid":9575.0,"ask":104.5,"open":9525.0,)"
+            R"("high":9650.0,"low":9450.0,"volume":null,)" + stamps,
+            QuoteJson(r, true).dump());
   r.ValidFields = 0x77D9;  // no open, no high and low
   r.TotalVolume = 12345;
-  EXPECT_EQ(R"({"ticker":"BBCA","status":15,"validFields":30681,"last":9600.0,"change":100.0,)"
-            R"("changePercent":1.05,"bid":9575.0,"ask":104.5,"open":null,"high":null,)"
-            R"("low":null,"volume":12345,)" + stamps,
-            QuoteJson(r).dump());
+  // Not connected: what the record holds is no longer refreshed.
+  EXPECT_EQ(R"({"ticker":"BBCA","stale":true,"status":15,"validFields":30681,"last":9600.0,)"
+            R"("change":100.0,"changePercent":1.05,"bid":9575.0,"ask":104.5,"open":null,)"
+            R"("high":null,"low":null,"volume":12345,)" + stamps,
+            QuoteJson(r, false).dump());
 
   RecentInfo fresh{};  // asked for, never refreshed
   std::strcpy(fresh.Name, "NEW");
   fresh.ValidFields = 0x77D9;
-  EXPECT_EQ(R"({"ticker":"NEW","status":0,"validFields":30681,"last":null,"change":null,)"
+  EXPECT_EQ(R"({"ticker":"NEW","stale":false,"status":0,"validFields":30681,"last":null,"change":null,)"
             R"("changePercent":null,"bid":null,"ask":null,"open":null,"high":null,"low":null,)"
             R"("volume":null,"stampDate":0,"stampTime":0,"moveDate":0,"moveTime":0,)"
             R"("updated":null,"moved":null})",
-            QuoteJson(fresh).dump());
+            QuoteJson(fresh, true).dump());
 }
 
+// Not connected, the values are marked stale, and a record without a quote
+// does not promise one.
 TEST(QuoteWindowTest, ALineShowsValuesDashesAndTheMoveTime) {
   RecentInfo r = Filled();
   const std::string prices = "   9575.00    104.50   9525.00   9650.00   9450.00            -  ";
   EXPECT_EQ("BBCA         9600.00    +100.00   +1.05%" + prices +
                 "2025-10-31 09:07:02  2025-10-30 15:59:59\n",
-            QuoteLine(r));
+            QuoteLine(r, true));
   r.MoveDate = r.StampDate;  // a move on the update's day shows as a time
   r.Last = r.Change;         // no previous price: no percentage
   EXPECT_EQ("BBCA          100.00    +100.00       -" + prices + "2025-10-31 09:07:02  15:59:59\n",
-            QuoteLine(r));
+            QuoteLine(r, true));
+  EXPECT_EQ("BBCA          100.00    +100.00       -" + prices +
+                "2025-10-31 09:07:02  15:59:59  stale\n",
+            QuoteLine(r, false));
   r.Status = 0;
-  EXPECT_EQ("BBCA        (no quote yet: waits for the next refresh)\n", QuoteLine(r));
+  EXPECT_EQ("BBCA        (no quote yet: waits for the next refresh)\n", QuoteLine(r, true));
+  EXPECT_EQ("BBCA        (no quote: no refresh comes while not connected)\n", QuoteLine(r, false));
 }
 
 TEST(QuoteWindowTest, TheHeaderNamesTheTimerAndWhyWhenNotConnected) {
@@ -71,11 +78,20 @@ TEST(QuoteWindowTest, TheHeaderNamesTheTimerAndWhyWhenNotConnected) {
   EXPECT_EQ("velmora-host watch  12:00:00  update 3  status Conn  last tick: timer 1620 (end of "
             "day)  ticks 7\n",
             QuoteWindowHeader(3, "12:00:00", status, 1620, 7));
+  // Error leaves the code as the host gave it, Conn's: the text tells.
   std::strcpy(status.szShortMessage, "Error");
   std::strcpy(status.szLongMessage, "Unable connect to server, \nconnection is already in use.");
   EXPECT_EQ("velmora-host watch  12:00:00  update 0  status Error  last tick: timer none yet  "
-            "ticks 0\n  Unable connect to server, \n",
+            "ticks 0\n  not connected: Error: Unable connect to server, connection is already in "
+            "use.\n",
             QuoteWindowHeader(0, "12:00:00", status, 0, 0));
+  std::strcpy(status.szShortMessage, "Down");
+  std::strcpy(status.szLongMessage, "Connection is shut down.\nPlease check your internet "
+                                    "connection,\nPlugin will try to reconnect in 10 seconds.");
+  const std::string down = QuoteWindowHeader(2, "12:00:00", status, 199, 3);
+  EXPECT_EQ("  not connected: Down: Connection is shut down. Please check your internet "
+            "connection, Plugin will try to reconnect in 10 seconds.\n",
+            down.substr(down.find('\n') + 1));
 }
 
 }  // namespace
