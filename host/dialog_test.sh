@@ -96,7 +96,10 @@ echo "== natively, on the headless dialog"
 settings 1
 out=$("$HOST" import 2>>"$LOG"); printf '%s\n' "$out" >>"$LOG"
 check_import "native" "$out"
-"$HOST" import --json >"$WORK/native1.json" 2>>"$LOG"
+same "native: the status line's first step, last step and end, not one a symbol" 3 \
+  "$(grep -c '^status:' <<<"$out")"
+"$HOST" import --json >"$WORK/native1.json" 2>"$WORK/native1.err"
+same "native: import --json prints its result and nothing else" "" "$(cat "$WORK/native1.err")"
 "$HOST" import --json >"$WORK/native2.json" 2>>"$LOG"
 directory_of "$WORK/native1.json" >"$WORK/native1.dir" 2>>"$LOG"
 directory_of "$WORK/native2.json" >"$WORK/native2.dir" 2>>"$LOG"

@@ -64,7 +64,7 @@ printf '"ServerAddress"="%s"\n"ServerPort"="%s"\n"AutoConnect"=dword:00000001\n'
 
 out=$("$HOST" watch 2>&1); rc=$?
 [ $rc -eq 2 ] && pass "watch without a ticker is a usage error (exit 2)" || fail "watch without a ticker: exit $rc"
-expect "  ... which says so" "no ticker given" "$out"
+expect "  ... which says so" "tickers is required" "$out"
 out=$("$HOST" watch $(seq -f 'T%02g' 1 21) 2>&1); rc=$?
 [ $rc -eq 2 ] && pass "21 tickers are a usage error (exit 2)" || fail "21 tickers: exit $rc"
 expect "  ... which names the table's 20" "21 tickers given; the plug-in's real-time table takes 20" "$out"

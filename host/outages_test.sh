@@ -27,10 +27,11 @@ OFF_CLIENT="$CLIENT_ID-manual"
 write_settings "$WORK/registry-off" 0
 
 # The script of a watching host: two tickers, the status about once a
-# second, a marker where the outage may begin, then a long wait.
+# second, a marker where the outage may begin, then a long wait (or, with
+# AFTER set, that command for as long).
 watch_script() {  # file, seconds after the marker, first lines...
   local file=$1 after=$2; shift 2
-  printf '%s\n' "$@" "watch BBCA TLKM --once" "wait 4" "updates" "echo outage" "wait $after" "updates" >"$file"
+  printf '%s\n' "$@" "watch BBCA TLKM --once" "wait 4" "updates" "echo outage" "${AFTER:-wait} $after" "updates" >"$file"
 }
 linux_host() {  # name, seconds after the marker, registry, client id, first lines...
   watch_script "$WORK/$1.script" "$2" "${@:5}"
@@ -90,12 +91,20 @@ outage() {  # host name, seconds, stop|pause
   fi
 }
 
-echo "== server stopped for 5 s"
+echo "== server stopped for 5 s, the quote window open"
 record=$(session_record "$CLIENT_ID")
-linux_host short 30 "$WORK/registry-on" "$CLIENT_ID"
+AFTER="watch BBCA TLKM --seconds" linux_host short 30 "$WORK/registry-on" "$CLIENT_ID"
 outage short 5 stop
 host_finished short "stopped 5 s"
 recovered short "stopped 5 s" $((2 * TRADE + 2))
+# The window follows the status: Down is drawn when it comes, the quotes
+# marked stale, and Conn again after.
+window=$(host_text short | sed -n '/^velmora-host watch .* status Down/,/^$/p')
+if grep -q '^  not connected: Down: .* reconnect in [0-9]* seconds' <<<"$window" &&
+   [ "$(grep -c '  stale$' <<<"$window")" = 2 ] &&
+   host_text short | sed -n '/status Down/,$p' | grep -q '^velmora-host watch .* status Conn'; then
+  pass "stopped 5 s: the window shows Down with the retry and stale quotes, then Conn"
+else fail "stopped 5 s: the window did not follow the status" "$(host_text short | tail -30)"; fi
 no_connection_left "stopped 5 s"
 record_kept "stopped 5 s" "$CLIENT_ID" "$record"
 

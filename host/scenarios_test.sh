@@ -92,6 +92,10 @@ else expect "the driver reconnects at the next tick: still connected" "Status:  
 kill_plugin_connections
 host_do "disconnect"
 expect "Disconnect right after a kill sends its call and ends Disconnected" "Status:        Disc" "$STEP"
+host_do "bars BBCA --daily"
+expect "disconnected, bars says so with the status" \
+  "not connected (status Disc: Disconnected. Will not retry until you re-connect manually.)" "$STEP"
+expect "  ... and exits 3" "'bars BBCA --daily' ended with code 3" "$STEP"
 host_end "killed"
 
 echo "== sessions the server refuses"
@@ -102,6 +106,16 @@ expect "a session without permission: Error" "Status:        Error (colour #8000
 expect "Error says why" "Unable connect to server, " "$STEP"
 host_do "menu"
 expect "Error offers neither command" "menu: Connect grayed, Disconnect grayed" "$STEP"
+# Error leaves the status code as the host gave it, Conn's: only the text
+# tells that nothing will come, and why.
+host_do "status" "bars BBCA --daily" "watch BBCA --seconds 2"
+expect "refused: bars names the refusal" \
+  "not connected (status Error: Unable connect to server, connection is already in use.)" "$STEP"
+expect "refused: watch promises no quote" \
+  "BBCA        (no quote: no refresh comes while not connected)" "$STEP"
+for line in status "bars BBCA --daily" "watch BBCA --seconds 2"; do
+  expect "refused: $line exits 3" "'$line' ended with code 3" "$STEP"
+done
 host_end "refused"
 session --permit 1 --last-conn 999 --curr-conn 998
 host_start

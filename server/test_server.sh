@@ -327,18 +327,18 @@ fi
 echo "== velmora-admin loads"
 HDR="Ticker,Date,Time,Open,High,Low,Close,Volume,AdjClose"
 { echo "$HDR"
-  echo "$ZT,2024-03-04,,100,110,90,105,1000,105"
-  echo "$ZT,2024-03-05,,,,,,,"
-  echo "$ZT,2024-03-06,,101.5,111,91,-3,-50,0"; } >"$TMP/good.csv"
-admin load-bars --daily "$TMP/good.csv" >/dev/null
-check "load-bars: empty values load as NULL, negatives as they are" \
-    "2024-03-04|100|110|90|105|1000|105 2024-03-05|NULL|NULL|NULL|NULL|NULL|NULL 2024-03-06|101.5|111|91|-3|-50|0" \
+  echo "$ZT,2024-03-04,,100,110,90,105,0,105"
+  echo "$ZT,2024-03-05,,101.5,111,91,111,,"
+  echo "$ZT,2024-03-06,,101.5,111,91,91,50,0"; } >"$TMP/good.csv"
+admin load-bars --daily --lenient "$TMP/good.csv" >/dev/null
+check "load-bars --lenient: a row without volume and adjusted close loads them as NULL" \
+    "2024-03-04|100|110|90|105|0|105 2024-03-05|101.5|111|91|111|NULL|NULL 2024-03-06|101.5|111|91|91|50|0" \
     "$(asql "SELECT CONCAT_WS('|',TrDate,IFNULL(Open,'NULL'),IFNULL(High,'NULL'),IFNULL(Low,'NULL'),IFNULL(Close,'NULL'),IFNULL(Volume,'NULL'),IFNULL(AdjClose,'NULL')) FROM NVEod WHERE Ticker='$ZT' ORDER BY TrDate" | paste -sd' ')"
 { echo "$HDR"; echo "$ZT,2024-03-05,,1,2,0.5,1.5,10,1.25"; } >"$TMP/again.csv"
 admin load-bars --daily "$TMP/again.csv" >/dev/null
 check "load-bars: a reload replaces the row of the same key" "3 1.25" \
     "$(asql "SELECT COUNT(*), MAX(IF(TrDate='2024-03-05',AdjClose,NULL)) FROM NVEod WHERE Ticker='$ZT'" | tr '\t' ' ')"
-{ echo "$HDR"; echo "$ZT,2024-03-05,09:30,1,2,0.5,1.5,10,1.5"; echo "$ZT,2024-03-05,23:59:59,1,2,0.5,1.5,,"; } >"$TMP/intra.csv"
+{ echo "$HDR"; echo "$ZT,2024-03-05,09:30,1,2,0.5,1.5,10,1.5"; echo "$ZT,2024-03-05,23:59:59,1,2,0.5,1.5,0,0"; } >"$TMP/intra.csv"
 admin load-bars --intraday "$TMP/intra.csv" >/dev/null
 check "load-bars --intraday: times and the stored stamp" "09:30:00 20240305093000 23:59:59 20240305235959" \
     "$(asql "SELECT TrTime, TrStamp FROM NVIntraday WHERE Ticker='$ZT' ORDER BY TrStamp" | tr '\t\n' '  ' | sed 's/ $//')"
@@ -386,11 +386,35 @@ for stmt in "INSERT INTO NVEod (Ticker,TrDate,Close,AdjClose) VALUES ('$ZT','202
             "UPDATE NVEod SET High=1e39 WHERE Ticker='BBCA' LIMIT 1"; do
     bad_case "the schema refuses ${stmt:0:30}... beyond a 32-bit float" "CONSTRAINT .*float_range. failed" "$A" sql "$stmt"
 done
+# What a market day cannot be, each on its line, and past a line the reader
+# cannot split: every problem of the file told, up to twenty.
+f=$(mk day.csv "$HDR" "$ok_line" "$ZT,2024-03-08,,1,2,0.5,1.5,-10,1.5" "$ZT,2024-03-09,,-1,2,0.5,1.5,10,1.5" \
+    "$ZT,2024-03-10,,1,0.5,2,1.5,10,1.5" "$ZT,2024-03-11,,3,2,0.5,1.5,10,1.5" \
+    "$ZT,2024-03-12,,1,2,0.5,0.25,10,1.5" "$ZT,2024-03-13,,1,,0.5,1.5,10,1.5" \
+    "$ZT,2024-03-14,,1,2,0.5,1.5,,1.5" "$ZT,2024-03-15,,1,2" "$ZT,2024-03-16,,1,2,0.5,1.5,inf,1.5" \
+    "$ZT,2024-03-17,,1,2,0.5,1e40,10,1.5")
+out="$("$A" load-bars --daily "$f" 2>&1)"; rc=$?; missing=()
+for want in "day.csv:3: Volume -10 is negative" "day.csv:4: Open -1 is not a positive price" \
+    "day.csv:5: High 0.5 is below Low 2" "day.csv:6: Open 3 is outside the day's range, Low 0.5 to High 2" \
+    "day.csv:7: Close 0.25 is outside the day's range" "day.csv:8: High is missing: the plug-in drops a bar" \
+    "day.csv:9: Volume is missing (--lenient loads" "day.csv:10: malformed line" \
+    "day.csv:11: Volume 'inf' is not a number" "day.csv:12: Close '1e40' is beyond" "day.csv: nothing was loaded"; do
+    grep -qF -- "$want" <<<"$out" || missing+=("$want")
+done
+if [ $rc -eq 1 ] && [ ${#missing[@]} -eq 0 ]; then pass "load-bars: every problem of a market day told with its line"
+else fail "load-bars: problems of a market day (exit $rc) lack" "${missing[@]}" "$out"; fi
+f=$(mk many.csv "$HDR" $(seq -f "$ZT,2024-01-%02g,,1,1,1,1,-1,1" 1 25))
+bad_case "load-bars: twenty problems told, the rest counted" "many\.csv: and 5 more problems \(25 in all\)" "$A" load-bars --daily "$f"
+f=$(mk nohigh.csv "$HDR" "$ZT,2024-03-13,,1,,0.5,1.5,,1.5")
+bad_case "load-bars --lenient still refuses a bar without a price" "nohigh\.csv:2: High is missing" "$A" load-bars --daily --lenient "$f"
+f=$(mk lowq.csv "$RT_LIST" "ZZQ,2024-03-08 09:30:00,1,1,2,1.5,,,,,,,,,,,,,")
+bad_case "load-quotes: a High below the Low" "lowq\.csv:2: High 1 is below Low 2" "$A" load-quotes "$f"
 bad_case "market: an impossible date" "--date: date '2025-02-29' does not exist" "$A" market trading --date 2025-02-29
 bad_case "config: an impossible date" "--backfill-eod: date '2024-04-31' does not exist" "$A" config --backfill-eod 2024-04-31
 bad_case "session: a non-numeric permit" "--permit: 'yes' is not a whole number" "$A" session "$TID" --permit yes
 check "the rejected inputs changed nothing" "$sum_before" "$(asql "CHECKSUM TABLE $SUM_TABLES")"
-{ echo "$HDR"; echo "$ZT,2024-03-10,,3.4028234663852886e38,1,1,1,-3.4028234663852886e38,1"; } >"$TMP/edge.csv"
+M=3.4028234663852886e38
+{ echo "$HDR"; echo "$ZT,2024-03-10,,$M,$M,$M,$M,$M,1"; } >"$TMP/edge.csv"
 admin load-bars --daily "$TMP/edge.csv" >/dev/null
 check "load-bars: the largest float still loads" 1 "$(asql "SELECT COUNT(*) FROM NVEod WHERE Ticker='$ZT' AND TrDate='2024-03-10'")"
 
