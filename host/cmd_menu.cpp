@@ -50,35 +50,27 @@ int ClickStatusArea(HostSession& session, const HostOptions& options, int choice
   return chosen ? kExitOk : kExitFailed;
 }
 
-CommandDefinition Choosing(int choice, const char* choiceName) {
-  return WithoutArguments([choice, choiceName](HostSession& session, const HostOptions& options) {
-    return ClickStatusArea(session, options, choice, choiceName);
-  });
+// The user's right click, and then `choiceName` chosen in the menu.
+CommandSpec MenuCommand(const char* name, const char* summary, int choice,
+                        const char* choiceName) {
+  return {
+      .name = name,
+      .synopsis = name,
+      .summary = summary,
+      .exits = choice == 0 ? "0 shown, 1 the plug-in showed no menu, 2 usage error."
+                           : "0 chosen, 1 grayed in this state (nothing done), 2 usage error.",
+      .define = WithoutArguments([=](HostSession& session, const HostOptions& options) {
+        return ClickStatusArea(session, options, choice, choiceName);
+      }),
+      .json = true,
+  };
 }
 
-const CommandRegistration kConnect({
-    .name = "connect",
-    .synopsis = "connect",
-    .summary = "the status-area menu's Connect",
-    .exits = "0 chosen, 1 grayed in this state (nothing done), 2 usage error.",
-    .define = Choosing(ID_CONNECT, "Connect"),
-    .json = true,
-});
-const CommandRegistration kDisconnect({
-    .name = "disconnect",
-    .synopsis = "disconnect",
-    .summary = "the status-area menu's Disconnect",
-    .exits = "0 chosen, 1 grayed in this state (nothing done), 2 usage error.",
-    .define = Choosing(ID_DISCONNECT, "Disconnect"),
-    .json = true,
-});
-const CommandRegistration kMenu({
-    .name = "menu",
-    .synopsis = "menu",
-    .summary = "what the status-area menu offers now",
-    .exits = "0 shown, 1 the plug-in showed no menu, 2 usage error.",
-    .define = Choosing(0, "nothing"),
-    .json = true,
-});
+const CommandRegistration kConnect(
+    MenuCommand("connect", "the status-area menu's Connect", ID_CONNECT, "Connect"));
+const CommandRegistration kDisconnect(
+    MenuCommand("disconnect", "the status-area menu's Disconnect", ID_DISCONNECT, "Disconnect"));
+const CommandRegistration kMenu(
+    MenuCommand("menu", "what the status-area menu offers now", 0, "nothing"));
 
 }  // namespace

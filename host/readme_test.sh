@@ -139,7 +139,7 @@ host_case 2 "Exactly 1 option from [--daily,--intraday] is required and 2 were g
 host_case 2 "--ok excludes --cancel" configure --ok --cancel
 host_case 2 "--auto-connect: maybe not in {on,off}" configure --auto-connect maybe
 host_case 2 "--capacity: Value 0 not in range 1 to 10000000" bars BBCA --daily --capacity 0
-host_case 2 "--seconds: 1 required N missing" watch BBCA --seconds
+host_case 2 "--seconds: 1 required N" watch BBCA --seconds
 host_case 2 "--json: demo prints no JSON" --json demo
 host_case 2 "unknown command 'frob'" frob
 for command in bars client-id configure connect demo disconnect doctor echo import info menu run status updates wait watch; do
