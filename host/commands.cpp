@@ -38,7 +38,6 @@ const CommandSpec* Find(const std::string& name) {
 // Help that begins with the usage line the host's errors show.
 class HelpFormat : public CLI::Formatter {
  public:
-  HelpFormat() { label("Subcommands", "Commands"); }
   std::string make_usage(const CLI::App* app, std::string) const override {
     const CommandSpec* spec = Find(app->get_name());
     return (spec != nullptr ? Usage(*spec) : std::string(kHostUsage)) + "\n";
@@ -58,8 +57,11 @@ struct Parsed {
 // The first word that names no option: the command someone meant.
 std::string CommandWord(const std::vector<std::string>& words) {
   for (size_t i = 0; i < words.size(); ++i) {
-    if (words[i] == "--plugin") ++i;
-    else if (words[i].empty() || words[i][0] != '-') return words[i];
+    if (words[i] == "--plugin") {
+      ++i;
+    } else if (words[i].empty() || words[i][0] != '-') {
+      return words[i];
+    }
   }
   return "";
 }

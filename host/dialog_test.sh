@@ -60,6 +60,8 @@ check_import() {  # label, text output
   expect "$label: the status line starts at the first symbol" "status: Retrieving symbol 0. - $FIRST" "$out"
   expect "$label: the status line counts every symbol" "status: Retrieving symbol $LAST_N. - $LAST" "$out"
   expect "$label: the status line ends done" "status: Retrieving all symbol done." "$out"
+  same "$label: the status line's first step, last step and end, not one a symbol" 3 \
+    "$(grep -c '^status:' <<<"$out")"
   expect "$label: the button stays disabled after the import" "Retrieve all symbols: disabled after the import" "$out"
   expect "$label: Configure returned 1" "Configure returned 1" "$out"
   expect "$label: the four markets" "Markets:    0 Undefined, 1 IDX, 2 IDX Derivatif, 3 World Market" "$out"
@@ -96,8 +98,6 @@ echo "== natively, on the headless dialog"
 settings 1
 out=$("$HOST" import 2>>"$LOG"); printf '%s\n' "$out" >>"$LOG"
 check_import "native" "$out"
-same "native: the status line's first step, last step and end, not one a symbol" 3 \
-  "$(grep -c '^status:' <<<"$out")"
 "$HOST" import --json >"$WORK/native1.json" 2>"$WORK/native1.err"
 same "native: import --json prints its result and nothing else" "" "$(cat "$WORK/native1.err")"
 "$HOST" import --json >"$WORK/native2.json" 2>>"$LOG"
@@ -129,7 +129,7 @@ for WIN in $(windows_builds); do
     exe=$EXE
     wine_settings 1
     wine $exe import >"$0/import.txt" 2>"$0/import.err"
-    wine $exe import --json >"$0/import1.json" 2>>"$0/import.err"
+    wine $exe import --json >"$0/import1.json" 2>"$0/import1.err"
     wine $exe import --json >"$0/import2.json" 2>>"$0/import.err"
     wine $exe configure --auto-connect off --ok >"$0/configure1.txt" 2>>"$0/configure.err"
     wine $exe configure --auto-connect on --cancel >"$0/configure2.txt" 2>>"$0/configure.err"
@@ -140,6 +140,7 @@ for WIN in $(windows_builds); do
   wineserver -w
   for f in "$WOUT"/*; do sed -i 's/\r$//' "$f"; { echo "--- $f"; cat "$f"; } >>"$LOG"; done
   check_import "$W" "$(cat "$WOUT/import.txt")"
+  same "$W: import --json prints its result and nothing else" "" "$(cat "$WOUT/import1.err")"
   directory_of "$WOUT/import1.json" >"$WORK/$WIN-1.dir" 2>>"$LOG"
   directory_of "$WOUT/import2.json" >"$WORK/$WIN-2.dir" 2>>"$LOG"
   if [ -s "$WORK/$WIN-1.dir" ] && cmp -s "$WORK/$WIN-1.dir" "$WORK/$WIN-2.dir"; then

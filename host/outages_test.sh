@@ -67,6 +67,18 @@ recovered() {  # name, label, seconds allowed from the return to Conn
     pass "$2: quotes flow again ($before streaming updates before, $after after)"
   else fail "$2: streaming updates did not resume ($before before, $after after)"; fi
 }
+# The quote window, open through the outage, follows the status: Down is
+# drawn when it comes, with its retry and the quotes marked stale, and Conn
+# again after.
+window_followed() {  # name, label
+  local window
+  window=$(host_text "$1" | sed -n '/^velmora-host watch .* status Down/,/^$/p')
+  if grep -q '^  not connected: Down: .* reconnect in [0-9]* seconds' <<<"$window" &&
+     [ "$(grep -c '  stale$' <<<"$window")" = 2 ] &&
+     host_text "$1" | sed -n '/status Down/,$p' | grep -q '^velmora-host watch .* status Conn'; then
+    pass "$2: the window shows Down with the retry and stale quotes, then Conn"
+  else fail "$2: the window did not follow the status" "$(host_text "$1" | tail -30)"; fi
+}
 record_kept() {  # label, client id, record before
   if [ "$(session_record "$2")" = "$3" ]; then pass "$1: the session record is intact"
   else fail "$1: the session record changed" "$3 -> $(session_record "$2")"; fi
@@ -97,14 +109,7 @@ AFTER="watch BBCA TLKM --seconds" linux_host short 30 "$WORK/registry-on" "$CLIE
 outage short 5 stop
 host_finished short "stopped 5 s"
 recovered short "stopped 5 s" $((2 * TRADE + 2))
-# The window follows the status: Down is drawn when it comes, the quotes
-# marked stale, and Conn again after.
-window=$(host_text short | sed -n '/^velmora-host watch .* status Down/,/^$/p')
-if grep -q '^  not connected: Down: .* reconnect in [0-9]* seconds' <<<"$window" &&
-   [ "$(grep -c '  stale$' <<<"$window")" = 2 ] &&
-   host_text short | sed -n '/status Down/,$p' | grep -q '^velmora-host watch .* status Conn'; then
-  pass "stopped 5 s: the window shows Down with the retry and stale quotes, then Conn"
-else fail "stopped 5 s: the window did not follow the status" "$(host_text short | tail -30)"; fi
+window_followed short "stopped 5 s"
 no_connection_left "stopped 5 s"
 record_kept "stopped 5 s" "$CLIENT_ID" "$record"
 
@@ -148,8 +153,8 @@ record_kept "paused" "$CLIENT_ID" "$record"
 
 for WIN in $(windows_builds); do
   W="Wine, $(word_size $WIN)"
-  echo "== under Wine, $(word_size $WIN): server stopped for 5 s"
-  watch_script "$WORK/wine.script" 30
+  echo "== under Wine, $(word_size $WIN): server stopped for 5 s, the quote window open"
+  AFTER="watch BBCA TLKM --seconds" watch_script "$WORK/wine.script" 30
   wineserver -w
   # The Windows host identifies itself by the prefix's MachineGuid.
   # (Not winepath: it would start Wine's desktop before the display.)
@@ -160,6 +165,7 @@ for WIN in $(windows_builds); do
   host_finished $WIN "$W, stopped 5 s"
   wineserver -w
   recovered $WIN "$W, stopped 5 s" $((2 * TRADE + 2))
+  window_followed $WIN "$W, stopped 5 s"
   no_connection_left "$W, stopped 5 s"
 done
 

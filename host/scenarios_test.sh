@@ -172,7 +172,7 @@ for WIN in $(windows_builds); do
   export EXE=build/$WIN/velmora-host.exe
   # The Windows host identifies itself by the prefix's MachineGuid.
   script=$(mktemp)
-  printf '%s\n' menu "wait 7" disconnect menu connect "wait 6" >"$script"
+  printf '%s\n' menu "wait 7" disconnect "bars BBCA --daily" menu connect "wait 6" >"$script"
   # One Wine session on one virtual display: a Wine desktop started
   # without a display (by any earlier wine command) shows no menu and runs
   # no timer.
@@ -194,6 +194,9 @@ for WIN in $(windows_builds); do
     "menu: Connect grayed, Disconnect enabled" "$(sed -n '/^> menu/,/^>/p' <<<"$out" | head -3)"
   expect "$W: Disconnect through the real menu" "Status:        Disc (colour #C000C0, code 0x20000000)" \
     "$(sed -n '/^> disconnect/,/^> menu/p' <<<"$out")"
+  expect "$W: disconnected, bars says so with the status" \
+    "not connected (status Disc: Disconnected. Will not retry until you re-connect manually.)" "$out"
+  expect "$W:   ... and exits 3" "'bars BBCA --daily' ended with code 3" "$out"
   expect "$W: disconnected offers Connect only (real menu)" "menu: Connect enabled, Disconnect grayed" \
     "$(sed -n '/^> menu/,$p' <<<"$out" | sed -n '2,$p')"
   expect "$W: Connect through the real menu" "Status:        Conn" "$(sed -n '/^> connect/,$p' <<<"$out")"
@@ -210,6 +213,11 @@ for WIN in $(windows_builds); do
       pass "$W, $kind: the chart that holds bars gets the same merged bars"
     else fail "$W, $kind: the merged bars differ" "$(diff "$BARS/$kind-expected.csv" "$BARS/$kind-$WIN.csv" 2>&1 | head -8)"; fi
   done
+  # The command line on Windows: refused with the usage and exit 2.
+  out=$(wine $EXE configure --ok --cancel 2>&1 | tr -d '\r'); rc=${PIPESTATUS[0]}
+  if [ "$rc" = 2 ] && grep -qF "usage: velmora-host [--plugin PATH] [--json] configure" <<<"$out"; then
+    pass "$W: conflicting flags are refused with the usage and exit 2"
+  else fail "$W: conflicting flags: exit $rc" "$out"; fi
 done
 "$ADMIN" sql "DELETE FROM NVEod WHERE Ticker='$T'; DELETE FROM NVIntraday WHERE Ticker='$T'" >/dev/null
 rm -rf "$BARS"
