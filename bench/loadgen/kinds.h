@@ -23,9 +23,11 @@ enum Kind {
 
 const char* KindName(Kind kind);
 
-// The statements of a timer tick: the ones whose latency sets the capacity.
+// The statements of a timer tick (and the chart's bar request that may
+// follow it), as opposed to those of the connect and the disconnect.
 inline bool IsTickKind(Kind kind) {
-  return kind == kMarketStatus || kind == kRealtime || kind == kSelectOne;
+  return kind == kMarketStatus || kind == kConnId || kind == kRealtime || kind == kEodBars ||
+         kind == kIntradayBars || kind == kSelectOne;
 }
 
 }  // namespace loadgen

@@ -72,6 +72,7 @@ RunOutcome LoadRun::Run(const std::function<void()>& at_steady,
                         const std::function<void()>& at_end) {
   const Clock::time_point start = Clock::now();
   const Clock::time_point steady = start + Micros(config_.ramp);
+  steady_from_ = steady;
   const Clock::time_point end = start + Micros(config_.seconds);
   const int n = static_cast<int>(inst_.size());
   // The connects come one after another, evenly over the ramp.
@@ -244,6 +245,7 @@ void LoadRun::Watch(uint32_t i, int status) {
 
 void LoadRun::Await(uint32_t i, int status) {
   if (status == 0) {
+    ++inst_[i].wait_seq;  // the call's timeout, if it had one, is past
     Completed(i);
     return;
   }
@@ -298,7 +300,8 @@ void LoadRun::Completed(uint32_t i) {
     Fail(i);
     return;
   }
-  latencies_.Add(inst.current, took.count());
+  if (!IsTickKind(inst.current) || inst.started >= steady_from_)
+    latencies_.Add(inst.current, took.count());
   if (!ApplyAnswer(inst)) {
     Report(inst, "the session was refused");
     Drop(i, Phase::kRefused);

@@ -88,6 +88,9 @@ class LoadRun {
   std::vector<uint32_t> lags_us_;
   long late_ticks_ = 0;
   int connected_at_end_ = 0;
+  // Statements of the ticks count from the end of the ramp on: the connects
+  // before it are measured by their own kinds.
+  Clock::time_point steady_from_;
 };
 
 }  // namespace loadgen

@@ -43,8 +43,8 @@ void PrintTable(const Figures& f) {
               "trade interval %d s, %s\n",
               c.installations, c.seconds, c.ramp, c.trade_interval,
               c.baseline ? "every statement SELECT 1" : "the plug-in's statements");
-  std::printf("  %-17s %9s %7s %9s %9s %9s\n", "kind", "count", "errors", "p50 ms", "p99 ms",
-              "max ms");
+  std::printf("  %-17s %9s %7s %9s %9s %9s   (ticks from the end of the ramp on)\n", "kind",
+              "count", "errors", "p50 ms", "p99 ms", "max ms");
   for (int k = 0; k < kKindCount; ++k) {
     const KindSummary& s = f.kinds[k];
     if (s.count == 0) continue;
