@@ -101,20 +101,31 @@ BEGIN
   DECLARE v_lock VARCHAR(64) DEFAULT NVSessionLock(p_client);
   DECLARE v_mine INT DEFAULT IS_USED_LOCK(v_lock) <=> CONNECTION_ID();
   SET p_note = '';
-  IF NOT v_mine THEN
-    SET v_mine = IFNULL(GET_LOCK(v_lock, 0), 0);
-  END IF;
-  IF v_mine THEN
-    UPDATE NVSession
-       SET LastConnID = IFNULL(p_last, CurrConnID), OwnerConnID = CONNECTION_ID()
-     WHERE ClientID = p_client AND (Permit <> 0 OR NOT p_need_permit)
-       AND NVOtherOwner(LastConnID, OwnerConnID, ClientID, 1) IS NULL;
-  END IF;
-  IF NOT v_mine OR ROW_COUNT() = 0 THEN
-    SET p_note = NVNotOwnerNote(p_client, 1);
-    IF v_mine AND NOT EXISTS (SELECT 1 FROM NVSession WHERE ClientID = p_client
-                                 AND OwnerConnID = CONNECTION_ID() AND LastConnID <> 0) THEN
+  IF IFNULL(p_last, (SELECT CurrConnID FROM NVSession WHERE ClientID = p_client)) = 0 THEN
+    -- Granted number 0: session control is off for this client id. Nothing
+    -- is held, so any number of copies run at once; a session still held
+    -- under an earlier number is given up as a disconnect gives it up.
+    UPDATE NVSession SET LastConnID = 0, OwnerConnID = NULL
+     WHERE ClientID = p_client AND NVOtherOwner(LastConnID, OwnerConnID, ClientID, 0) IS NULL;
+    IF v_mine THEN
       DO RELEASE_LOCK(v_lock);
+    END IF;
+  ELSE
+    IF NOT v_mine THEN
+      SET v_mine = IFNULL(GET_LOCK(v_lock, 0), 0);
+    END IF;
+    IF v_mine THEN
+      UPDATE NVSession
+         SET LastConnID = IFNULL(p_last, CurrConnID), OwnerConnID = CONNECTION_ID()
+       WHERE ClientID = p_client AND (Permit <> 0 OR NOT p_need_permit)
+         AND NVOtherOwner(LastConnID, OwnerConnID, ClientID, 1) IS NULL;
+    END IF;
+    IF NOT v_mine OR ROW_COUNT() = 0 THEN
+      SET p_note = NVNotOwnerNote(p_client, 1);
+      IF v_mine AND NOT EXISTS (SELECT 1 FROM NVSession WHERE ClientID = p_client
+                                   AND OwnerConnID = CONNECTION_ID() AND LastConnID <> 0) THEN
+        DO RELEASE_LOCK(v_lock);
+      END IF;
     END IF;
   END IF;
 END //
