@@ -503,6 +503,19 @@ adj_rows="$(awk -F, 'NR > 1 && $7 != $9' "$TMP/demo1/daily.csv" | wc -l)"
 if [ "$adj_rows" -ge 1 ] && [ "$adj_rows" -le 5 ]; then pass "AdjClose equals Close except on $adj_rows corporate-action rows"
 else fail "expected a few corporate-action rows, found $adj_rows"; fi
 
+echo "== many plug-ins at once (velmora-loadgen, a short run)"
+LOADGEN="$ROOT/build/linux/velmora-loadgen"
+if [ -x "$LOADGEN" ]; then
+    "$LOADGEN" --installations 300 --seconds 12 --ramp 3 --bar-every 5 --no-simulator --json \
+        >"$TMP/load.json" 2>"$TMP/load.err"
+    check "300 installations: every kind of statement, no error, no session refused, all connected" \
+        "config connect disconnect eod-bars intraday-bars market-status realtime session-query session-register|0|0|True" \
+        "$("$PY" -c 'import json, sys; j = json.load(open(sys.argv[1])); s = j["statements"]
+print(" ".join(sorted(s)) + "|%d|%d|%s" % (sum(k["errors"] for k in s.values()), j["refused"], j["all_connected_after_s"] is not None))' "$TMP/load.json" 2>&1)$(head -c 300 "$TMP/load.err")"
+else
+    fail "velmora-loadgen is not built (scripts/build linux)"
+fi
+
 echo
 echo "$PASS passed, $FAIL failed"
 [ "$FAIL" -eq 0 ]

@@ -39,6 +39,7 @@ struct Installation {
   uint32_t tick_seq = 0;  // stales tick timers set before the last one
   uint32_t wait_seq = 0;  // the same for the client library's timeouts
   bool tick_owed = false; // a tick came while a call was in flight
+  bool connecting = true;  // its first connect and session check have not ended
   bool in_epoll = false;
 
   // What the plug-in keeps between statements.

@@ -71,10 +71,11 @@ void LoadRun::ScheduleTick(uint32_t i, Clock::time_point due) {
 RunOutcome LoadRun::Run(const std::function<void()>& at_steady,
                         const std::function<void()>& at_end) {
   const Clock::time_point start = Clock::now();
-  const Clock::time_point steady = start + Micros(config_.ramp);
-  steady_from_ = steady;
+  const Clock::time_point ramp_end = start + Micros(config_.ramp);
   const Clock::time_point end = start + Micros(config_.seconds);
   const int n = static_cast<int>(inst_.size());
+  connecting_ = n;
+  RunOutcome out;
   // The connects come one after another, evenly over the ramp.
   for (int i = 0; i < n; ++i) ScheduleTick(i, start + Micros(config_.ramp * i / n));
 
@@ -82,8 +83,10 @@ RunOutcome LoadRun::Run(const std::function<void()>& at_steady,
   epoll_event events[1024];
   for (;;) {
     Clock::time_point now = Clock::now();
-    if (!steady_called && now >= steady) {
+    if (!steady_called && ((now >= ramp_end && connecting_ == 0) || now >= end)) {
       steady_called = true;
+      steady_from_ = now;
+      if (connecting_ == 0) out.all_connected_after = std::chrono::duration<double>(now - start).count();
       at_steady();
     }
     if (!stopping_ && now >= end) {
@@ -121,7 +124,6 @@ RunOutcome LoadRun::Run(const std::function<void()>& at_steady,
     }
   }
 
-  RunOutcome out;
   for (const Installation& inst : inst_) out.refused += inst.phase == Phase::kRefused ? 1 : 0;
   out.connected_at_end = connected_at_end_;
   out.late_ticks = late_ticks_;
@@ -305,6 +307,7 @@ void LoadRun::Completed(uint32_t i) {
   if (!ApplyAnswer(inst)) {
     Report(inst, "the session was refused");
     Drop(i, Phase::kRefused);
+    Connected(i);
     return;
   }
   if (inst.current == kConnect) {
@@ -327,8 +330,16 @@ void LoadRun::Completed(uint32_t i) {
   Idle(i);
 }
 
+// The first connect and its session check have ended, one way or another.
+void LoadRun::Connected(uint32_t i) {
+  if (!inst_[i].connecting) return;
+  inst_[i].connecting = false;
+  --connecting_;
+}
+
 void LoadRun::Idle(uint32_t i) {
   Installation& inst = inst_[i];
+  Connected(i);
   inst.phase = Phase::kWaiting;
   if (inst.tick_owed) {
     inst.tick_owed = false;

@@ -32,6 +32,7 @@ struct RunConfig {
 };
 
 struct RunOutcome {
+  double all_connected_after = -1;  // seconds from the start; -1: not all did
   int connected_at_end = 0;
   int refused = 0;      // sessions the check or the poll ended
   long late_ticks = 0;  // ticks that started 50 ms or more after they were due
@@ -44,7 +45,8 @@ class LoadRun {
   ~LoadRun();
 
   // Runs the ramp and the steady part; `at_steady` is called once when the
-  // ramp has ended, `at_end` once when the run's time is up, before the
+  // ramp has ended and every installation has connected (at the end of the
+  // run at the latest), `at_end` once when the run's time is up, before the
   // installations disconnect.
   RunOutcome Run(const std::function<void()>& at_steady, const std::function<void()>& at_end);
   Latencies& latencies() { return latencies_; }
@@ -72,6 +74,7 @@ class LoadRun {
   void Drop(uint32_t i, Phase phase);
   void Watch(uint32_t i, int status);
   void Fail(uint32_t i);
+  void Connected(uint32_t i);
   std::string TextOf(Installation& inst);
   void Report(const Installation& inst, const std::string& what);
 
@@ -88,9 +91,10 @@ class LoadRun {
   std::vector<uint32_t> lags_us_;
   long late_ticks_ = 0;
   int connected_at_end_ = 0;
-  // Statements of the ticks count from the end of the ramp on: the connects
-  // before it are measured by their own kinds.
-  Clock::time_point steady_from_;
+  // Statements of the ticks count once every installation is connected:
+  // the connects before are measured by their own kinds.
+  Clock::time_point steady_from_ = Clock::time_point::max();
+  int connecting_ = 0;
 };
 
 }  // namespace loadgen

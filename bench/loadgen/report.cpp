@@ -43,7 +43,7 @@ void PrintTable(const Figures& f) {
               "trade interval %d s, %s\n",
               c.installations, c.seconds, c.ramp, c.trade_interval,
               c.baseline ? "every statement SELECT 1" : "the plug-in's statements");
-  std::printf("  %-17s %9s %7s %9s %9s %9s   (ticks from the end of the ramp on)\n", "kind",
+  std::printf("  %-17s %9s %7s %9s %9s %9s   (ticks once all are connected)\n", "kind",
               "count", "errors", "p50 ms", "p99 ms", "max ms");
   for (int k = 0; k < kKindCount; ++k) {
     const KindSummary& s = f.kinds[k];
@@ -51,10 +51,14 @@ void PrintTable(const Figures& f) {
     std::printf("  %-17s %9ld %7ld %9.2f %9.2f %9.2f\n", KindName(static_cast<Kind>(k)), s.count,
                 s.errors, s.p50_ms, s.p99_ms, s.max_ms);
   }
-  std::printf("  connected at the end: %d; sessions refused: %d\n", f.outcome.connected_at_end,
+  if (f.outcome.all_connected_after >= 0)
+    std::printf("  all connected after %.1f s; ", f.outcome.all_connected_after);
+  else
+    std::printf("  NOT ALL CONNECTED by the end; ");
+  std::printf("connected at the end: %d; sessions refused: %d\n", f.outcome.connected_at_end,
               f.outcome.refused);
   if (f.server_cpu_percent)
-    std::printf("  server: CPU %.1f %% of one core over the last %.0f s, RSS %.0f MB, "
+    std::printf("  server: CPU %.1f %% of one core over the steady %.0f s, RSS %.0f MB, "
                 "%.1f KB per connection\n",
                 *f.server_cpu_percent, f.steady_seconds, f.server_rss_mb.value_or(0),
                 f.server_rss_per_connection_kb.value_or(0));
@@ -88,6 +92,9 @@ void PrintJson(const Figures& f) {
       {"workload", c.baseline ? "select-1" : "plug-in"},
       {"statements", statements},
       {"connected", f.outcome.connected_at_end},
+      {"all_connected_after_s", f.outcome.all_connected_after >= 0
+                                    ? nlohmann::json(Round1(f.outcome.all_connected_after))
+                                    : nlohmann::json(nullptr)},
       {"refused", f.outcome.refused},
       {"server",
        {{"cpu_percent", opt(f.server_cpu_percent)},
