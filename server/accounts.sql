@@ -12,9 +12,8 @@
 -- matches whether the server sees the client as 'localhost' or by address.
 --
 -- velmora_admin loads data and owns the procedures (they run with its
--- rights). It holds the PROCESS right, so that the session procedures can
--- tell whether the connection that owns a session still exists; without it
--- information_schema.PROCESSLIST shows an account only its own connections.
+-- rights). It holds the PROCESS right, so that an operator signed in with it
+-- sees every connection (SHOW PROCESSLIST), not only its own.
 --
 -- NVFreeOrphanSessions is run by the server for every new connection
 -- (init_connect), so every account that connects needs EXECUTE on it.
