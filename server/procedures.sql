@@ -19,8 +19,9 @@
 -- refused must not free the session of the copy that runs. An owner that no
 -- longer holds the lock (its host was killed, its network went away) holds
 -- nothing: every new connection runs NVFreeOrphanSessions first (the
--- server's init_connect, server/velmora.cnf), so the next start finds the
--- session free before its session check reads it.
+-- server's init_connect, server/velmora.cnf) for the sessions taken from its
+-- address, so the next start finds the session free before its session
+-- check reads it; an event frees those of every address every ten seconds.
 --
 -- Whether an owner lives is one look-up of its lock, whatever the number of
 -- connections: the server's list of connections is never read, since
@@ -105,7 +106,7 @@ BEGIN
     -- Granted number 0: session control is off for this client id. Nothing
     -- is held, so any number of copies run at once; a session still held
     -- under an earlier number is given up as a disconnect gives it up.
-    UPDATE NVSession SET LastConnID = 0, OwnerConnID = NULL
+    UPDATE NVSession SET LastConnID = 0, OwnerConnID = NULL, OwnerHost = NULL
      WHERE ClientID = p_client AND NVOtherOwner(LastConnID, OwnerConnID, ClientID, 0) IS NULL;
     IF v_mine THEN
       DO RELEASE_LOCK(v_lock);
@@ -116,7 +117,8 @@ BEGIN
     END IF;
     IF v_mine THEN
       UPDATE NVSession
-         SET LastConnID = IFNULL(p_last, CurrConnID), OwnerConnID = CONNECTION_ID()
+         SET LastConnID = IFNULL(p_last, CurrConnID), OwnerConnID = CONNECTION_ID(),
+             OwnerHost = SUBSTRING_INDEX(USER(), '@', -1)
        WHERE ClientID = p_client AND (Permit <> 0 OR NOT p_need_permit)
          AND NVOtherOwner(LastConnID, OwnerConnID, ClientID, 1) IS NULL;
     END IF;
@@ -238,7 +240,7 @@ CREATE DEFINER = 'velmora_admin'@'localhost' PROCEDURE Plugin223_Disconnect(
 BEGIN
   DECLARE v_note VARCHAR(255) DEFAULT '';
   SET v_note = NVNotOwnerNote(p_client, 0);
-  UPDATE NVSession SET LastConnID = 0, OwnerConnID = NULL
+  UPDATE NVSession SET LastConnID = 0, OwnerConnID = NULL, OwnerHost = NULL
    WHERE ClientID = p_client
      AND NVOtherOwner(LastConnID, OwnerConnID, ClientID, 0) IS NULL;
   IF IS_USED_LOCK(NVSessionLock(p_client)) <=> CONNECTION_ID() THEN
@@ -250,13 +252,32 @@ BEGIN
                  v_note);
 END //
 
+-- Frees one session whose owner was found gone, if it still has that owner
+-- and the owner still holds no lock, and logs it.
+DROP PROCEDURE IF EXISTS NVFreeSession //
+CREATE DEFINER = 'velmora_admin'@'localhost' PROCEDURE NVFreeSession(
+    IN p_client VARCHAR(128), IN p_owner BIGINT UNSIGNED)
+  MODIFIES SQL DATA SQL SECURITY DEFINER
+BEGIN
+  UPDATE NVSession SET LastConnID = 0, OwnerConnID = NULL, OwnerHost = NULL
+   WHERE ClientID = p_client AND LastConnID <> 0 AND OwnerConnID = p_owner
+     AND NOT IS_USED_LOCK(NVSessionLock(p_client)) <=> p_owner;
+  IF ROW_COUNT() > 0 THEN
+    INSERT INTO NVCallLog (CalledAt, ProcName, Args, ConnID, Note)
+    VALUES (NOW(6), 'NVFreeOrphanSessions', NVQuoteArg(p_client), CONNECTION_ID(),
+            CONCAT('session freed: connection ', p_owner, ', its owner, is gone'));
+  END IF;
+END //
+
 -- Run by the server for every new client connection (init_connect): frees
--- the sessions whose owner no longer holds the session's lock, so that the
--- next start of a plug-in whose host died finds its session free at once.
--- Must never keep a client from connecting, so errors are swallowed. With no
--- orphan (nearly always) this is one pass over the held sessions, a lock
--- look-up each; each session is freed only if it still has the owner that
--- was found gone.
+-- the sessions taken from the connecting client's address whose owner no
+-- longer holds the session's lock, so that the next start of a plug-in
+-- whose host died finds its session free at once. A plug-in that comes back
+-- from another address finds it free within ten seconds, when
+-- NVFreeAllOrphanSessions has run. Only the sessions of one address are
+-- looked at (through their index), so that a connect costs the same however
+-- many plug-ins are connected. Must never keep a client from connecting, so
+-- errors are swallowed.
 DROP PROCEDURE IF EXISTS NVFreeOrphanSessions //
 CREATE DEFINER = 'velmora_admin'@'localhost' PROCEDURE NVFreeOrphanSessions()
   MODIFIES SQL DATA SQL SECURITY DEFINER
@@ -266,7 +287,7 @@ BEGIN
   DECLARE v_owner BIGINT UNSIGNED;
   DECLARE orphans CURSOR FOR
     SELECT ClientID, OwnerConnID FROM NVSession
-     WHERE LastConnID <> 0 AND OwnerConnID IS NOT NULL
+     WHERE OwnerHost = SUBSTRING_INDEX(USER(), '@', -1) AND LastConnID <> 0
        AND NOT IS_USED_LOCK(CONCAT('velmora-session:', MD5(ClientID))) <=> OwnerConnID;
   DECLARE CONTINUE HANDLER FOR NOT FOUND SET v_done = 1;
   DECLARE EXIT HANDLER FOR SQLEXCEPTION BEGIN END;
@@ -276,16 +297,39 @@ BEGIN
     IF v_done THEN
       LEAVE fetch_loop;
     END IF;
-    UPDATE NVSession SET LastConnID = 0, OwnerConnID = NULL
-     WHERE ClientID = v_client AND LastConnID <> 0 AND OwnerConnID = v_owner
-       AND NOT IS_USED_LOCK(NVSessionLock(v_client)) <=> v_owner;
-    IF ROW_COUNT() > 0 THEN
-      INSERT INTO NVCallLog (CalledAt, ProcName, Args, ConnID, Note)
-      VALUES (NOW(6), 'NVFreeOrphanSessions', NVQuoteArg(v_client), CONNECTION_ID(),
-              CONCAT('session freed: connection ', v_owner, ', its owner, is gone'));
-    END IF;
+    CALL NVFreeSession(v_client, v_owner);
   END LOOP;
   CLOSE orphans;
 END //
+
+-- Every held session whose owner is gone, from any address: run by the
+-- server every ten seconds (the event below).
+DROP PROCEDURE IF EXISTS NVFreeAllOrphanSessions //
+CREATE DEFINER = 'velmora_admin'@'localhost' PROCEDURE NVFreeAllOrphanSessions()
+  MODIFIES SQL DATA SQL SECURITY DEFINER
+BEGIN
+  DECLARE v_done INT DEFAULT 0;
+  DECLARE v_client VARCHAR(128) CHARACTER SET utf8mb4 COLLATE utf8mb4_bin;
+  DECLARE v_owner BIGINT UNSIGNED;
+  DECLARE orphans CURSOR FOR
+    SELECT ClientID, OwnerConnID FROM NVSession
+     WHERE OwnerConnID IS NOT NULL AND LastConnID <> 0
+       AND NOT IS_USED_LOCK(CONCAT('velmora-session:', MD5(ClientID))) <=> OwnerConnID;
+  DECLARE CONTINUE HANDLER FOR NOT FOUND SET v_done = 1;
+  OPEN orphans;
+  fetch_loop: LOOP
+    FETCH orphans INTO v_client, v_owner;
+    IF v_done THEN
+      LEAVE fetch_loop;
+    END IF;
+    CALL NVFreeSession(v_client, v_owner);
+  END LOOP;
+  CLOSE orphans;
+END //
+
+DROP EVENT IF EXISTS NVSweepOrphanSessions //
+CREATE DEFINER = 'velmora_admin'@'localhost' EVENT NVSweepOrphanSessions
+  ON SCHEDULE EVERY 10 SECOND
+  DO CALL NVFreeAllOrphanSessions() //
 
 DELIMITER ;

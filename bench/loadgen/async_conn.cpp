@@ -30,7 +30,7 @@ void AsyncConn::Close() {
   step_ = Step::kIdle;
 }
 
-int AsyncConn::BeginConnect(const Endpoint& server) {
+int AsyncConn::BeginConnect(const Endpoint& server, const std::string& source) {
   Close();
   failed_ = false;
   mysql_ = mysql_init(nullptr);
@@ -38,6 +38,7 @@ int AsyncConn::BeginConnect(const Endpoint& server) {
   mysql_options(mysql_, MYSQL_OPT_NONBLOCK, nullptr);
   unsigned timeout = 30;
   mysql_options(mysql_, MYSQL_OPT_CONNECT_TIMEOUT, &timeout);
+  if (!source.empty()) mysql_options(mysql_, MYSQL_OPT_BIND, source.c_str());
   step_ = Step::kConnect;
   // Procedure calls answer with more than one result.
   return Drive(mysql_real_connect_start(&connect_ret_, mysql_, server.host.c_str(),

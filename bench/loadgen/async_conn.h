@@ -33,7 +33,8 @@ class AsyncConn {
   AsyncConn& operator=(const AsyncConn&) = delete;
 
   // Each returns the events still awaited (0: the call has finished).
-  int BeginConnect(const Endpoint& server);
+  // `source`: the local address to connect from ("" for any).
+  int BeginConnect(const Endpoint& server, const std::string& source);
   // `want_row`: keep the first row of the first result (FirstRow).
   int BeginStatement(const std::string& text, bool want_row);
   int Resume(int ready);

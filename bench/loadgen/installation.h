@@ -27,6 +27,7 @@ enum class Phase {
 
 struct Installation {
   Identity who;
+  std::string source;  // local address it connects from ("" for any)
   std::vector<std::string_view> codes;  // watched, at most 20
   std::string poll_text;                // sent every tick, built once
   std::string realtime_text;

@@ -47,6 +47,10 @@ LoadRun::LoadRun(const RunConfig& config, StatementMaker& maker)
     std::shuffle(order.begin(), order.end(), random_);
     size_t n = std::min<size_t>(kMaxCodes, order.size());
     for (size_t k = 0; k < n; ++k) inst.codes.emplace_back(config.codes[order[k]]);
+    // Installations come from many addresses; on this machine's loopback
+    // that is 250 of them (which also gives each its own port range).
+    if (config.server.host == "127.0.0.1")
+      inst.source = "127.0.0." + std::to_string(1 + i % 250);
     if (!config.baseline) {
       inst.poll_text = maker_.MarketStatus(inst.who);
       inst.realtime_text = maker_.Realtime(inst.codes);
@@ -223,7 +227,7 @@ void LoadRun::StartCall(uint32_t i) {
   Installation& inst = inst_[i];
   inst.started = Clock::now();
   if (inst.current == kConnect) {
-    Await(i, inst.conn.BeginConnect(config_.server));
+    Await(i, inst.conn.BeginConnect(config_.server, inst.source));
     return;
   }
   bool want_row = inst.current == kSessionQuery || inst.current == kMarketStatus;

@@ -63,7 +63,7 @@ std::vector<std::string> ServerSide::CreateSessions(int n) {
     sql += "('" + ids.back() + "','Load','" + ids.back() + "@load.velmora.example',0,1,1,0)";
     if (sql.size() > 60000 || i + 1 == n) {
       sql += " ON DUPLICATE KEY UPDATE LastConnID=0,CurrConnID=1,Permit=1,SessionStatus=0,"
-             "OwnerConnID=NULL,Email=VALUES(Email)";
+             "OwnerConnID=NULL,OwnerHost=NULL,Email=VALUES(Email)";
       Run(sql);
       sql.clear();
     }
