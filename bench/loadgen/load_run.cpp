@@ -282,8 +282,7 @@ void LoadRun::Report(const Installation& inst, const std::string& what) {
 }
 
 // A failed call: as the plug-in does after a database error, nothing more
-// this tick and the next try at twice the trade interval, on a new
-// connection if this one has gone.
+// this tick and the next try at twice the trade interval.
 void LoadRun::Fail(uint32_t i) {
   Installation& inst = inst_[i];
   latencies_.AddError(inst.current);
@@ -292,7 +291,11 @@ void LoadRun::Fail(uint32_t i) {
     Drop(i, Phase::kDone);
     return;
   }
-  if (inst.conn.Lost()) Drop(i, Phase::kWaiting);
+  // A failed connect or session check leaves the plug-in without a
+  // connection; it connects again later.
+  bool connecting = inst.current == kConnect || inst.current == kConfig ||
+                    inst.current == kSessionQuery || inst.current == kSessionRegister;
+  if (connecting || inst.conn.Lost()) Drop(i, Phase::kWaiting);
   inst.pending.clear();
   inst.phase = Phase::kWaiting;
   inst.tick_owed = false;
