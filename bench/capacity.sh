@@ -13,7 +13,7 @@
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-steps=${CAPACITY_STEPS:-"1000 2000 4000 6000 8000 10000 12000 14000 16000 18000"}
+steps=${CAPACITY_STEPS:-"250 500 1000 2000 4000 6000 8000 10000 12000 14000 16000 18000"}
 rate=${CAPACITY_CONNECT_RATE:-100}
 steady=${CAPACITY_STEADY:-40}
 bound=50
@@ -78,8 +78,8 @@ for n in $steps; do
   line "$n" "$out/$n-plugin.json"
   if [ "$(verdict "$out/$n-plugin.json")" = pass ]; then best=$n; else first_fail=$n; break; fi
 done
-if [ -n "$first_fail" ] && [ $((first_fail - best)) -gt 1000 ]; then
-  mid=$(( (best + first_fail) / 2 / 500 * 500 ))
+mid=$(( (best + ${first_fail:-0}) / 2 / 250 * 250 ))
+if [ -n "$first_fail" ] && [ "$mid" -gt "$best" ]; then
   run "$mid" plugin
   line "$mid" "$out/$mid-plugin.json"
   [ "$(verdict "$out/$mid-plugin.json")" = pass ] && best=$mid || first_fail=$mid
@@ -87,8 +87,28 @@ fi
 scripts/dbserver stop >/dev/null 2>&1
 scripts/dbserver start >/dev/null 2>&1
 server/velmora-admin market trading >/dev/null
+# What the server's and the generator's CPU per installation say about a
+# machine that does nothing else, from the run that went furthest.
+project() {  # file
+  python3 - "$1" <<'EOF'
+import json, os, sys
+j = json.load(open(sys.argv[1]))
+n, srv, gen = j["installations"], j["server"]["cpu_percent"], j["generator"]["cpu_percent"]
+if not srv:
+    sys.exit(0)
+cores = 100 * os.cpu_count()
+print("  CPU per 1,000 installations at %d: server %.1f %%, generator %.1f %% of one core: the server"
+      % (n, 1000 * srv / n, 1000 * gen / n))
+print("    alone would fill this machine's %d cores at about %d installations, server and generator"
+      % (os.cpu_count(), cores * n / srv))
+print("    together at about %d (a projection from CPU time, not a latency measurement)"
+      % (cores * n / (srv + gen)))
+EOF
+}
 if [ "$best" -eq 0 ]; then
-  echo "capacity: not even the first step held (see $out)"
+  echo "  capacity: not even the first step held (see $out)"
+  project "$out/$first_fail-plugin.json"
+  echo "  load average after the runs: $(cut -d' ' -f1 /proc/loadavg)"
   exit 1
 fi
 run "$best" baseline
@@ -115,3 +135,5 @@ print("  against SELECT 1 from the same %s connections at the same pace: tick p9
       % (n, tick99 / one["p99_ms"], one["p99_ms"], tick50 / max(one["p50_ms"], 0.001), one["p50_ms"],
          cpu, b["server"]["cpu_percent"]))
 EOF
+project "$p"
+echo "  load average after the runs: $(cut -d' ' -f1 /proc/loadavg)"
