@@ -12,15 +12,23 @@
 -- matches whether the server sees the client as 'localhost' or by address.
 --
 -- velmora_admin loads data and owns the procedures (they run with its
--- rights). It holds the PROCESS right, so that the session procedures can
--- tell whether the connection that owns a session still exists; without it
--- information_schema.PROCESSLIST shows an account only its own connections.
+-- rights). It holds the PROCESS right, so that an operator signed in with it
+-- sees every connection (SHOW PROCESSLIST), not only its own.
 --
 -- NVFreeOrphanSessions is run by the server for every new connection
 -- (init_connect), so every account that connects needs EXECUTE on it.
 
-CREATE OR REPLACE USER 'velmora_plugin'@'%'         IDENTIFIED BY 'Vm7plugin2026';
-CREATE OR REPLACE USER 'velmora_plugin'@'localhost' IDENTIFIED BY 'Vm7plugin2026';
+-- Limits of the plug-in's account. No statement of a plug-in runs longer
+-- than MAX_STATEMENT_TIME seconds on the server: the longest the plug-in
+-- sends (100,000 one-minute bars) takes under a second here, and a ticker
+-- the plug-in puts into its statements unescaped cannot make one hold a
+-- server thread longer (the driver itself gives up after 15 s). The
+-- connections are bounded below the server's max_connections (velmora.cnf),
+-- so that operators always get in.
+CREATE OR REPLACE USER 'velmora_plugin'@'%'         IDENTIFIED BY 'Vm7plugin2026'
+  WITH MAX_USER_CONNECTIONS 18900 MAX_STATEMENT_TIME 5;
+CREATE OR REPLACE USER 'velmora_plugin'@'localhost' IDENTIFIED BY 'Vm7plugin2026'
+  WITH MAX_USER_CONNECTIONS 18900 MAX_STATEMENT_TIME 5;
 CREATE OR REPLACE USER 'velmora_admin'@'%'          IDENTIFIED BY 'velmora-admin';
 CREATE OR REPLACE USER 'velmora_admin'@'localhost'  IDENTIFIED BY 'velmora-admin';
 

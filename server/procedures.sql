@@ -11,18 +11,22 @@
 --
 -- Sessions are owned by server connections. The connection whose
 -- registration (or connection-id report) takes a session is recorded in
--- NVSession.OwnerConnID/OwnerPort. A registration, connection-id report or
--- disconnect arriving on another connection while the owner still exists
--- leaves the record alone: a second copy of the plug-in that was refused
--- must not free the session of the copy that runs. An owner that no longer
--- exists (its host was killed, its network went away) holds nothing: every
--- new connection runs NVFreeOrphanSessions first (the server's init_connect,
--- set by scripts/dbserver), so the next start finds the session free before
--- its session check reads it.
+-- NVSession.OwnerConnID and holds the session's user-level lock
+-- (NVSessionLock) for as long as it lasts; the server releases the lock when
+-- the connection ends, however it ends. A registration, connection-id report
+-- or disconnect arriving on another connection while the owner still holds
+-- the lock leaves the record alone: a second copy of the plug-in that was
+-- refused must not free the session of the copy that runs. An owner that no
+-- longer holds the lock (its host was killed, its network went away) holds
+-- nothing: every new connection runs NVFreeOrphanSessions first (the
+-- server's init_connect, server/velmora.cnf) for the sessions taken from its
+-- address, so the next start finds the session free before its session
+-- check reads it; an event frees those of every address every ten seconds.
 --
--- Only an account with the PROCESS right sees other accounts' connections,
--- so the liveness test runs with the definer's (the admin account's) rights;
--- the plug-in's account sees nothing but its own connections.
+-- Whether an owner lives is one look-up of its lock, whatever the number of
+-- connections: the server's list of connections is never read, since
+-- reading it costs a moment per connection, and with thousands of plug-ins
+-- connected every connect would wait for it.
 
 USE db_amiplugin;
 
@@ -50,29 +54,26 @@ BEGIN
   RETURN IFNULL(CAST(p_num AS CHAR), 'NULL');
 END //
 
--- The client port of a server connection ('40312' of '127.0.0.1:40312'),
--- NULL when no such connection exists. The port is kept with the connection
--- id so that an id handed out again after a server restart is not mistaken
--- for the connection that took the session. Only the port: inside these
--- procedures the caller's own row shows the definer's host name in front
--- of it. A socket connection has no port and gives 'localhost'.
+-- The name of the user-level lock that the owner of a session holds (a
+-- lock name is at most 64 characters; a client id may be longer).
 DROP FUNCTION IF EXISTS NVConnPort //
-CREATE DEFINER = 'velmora_admin'@'localhost' FUNCTION NVConnPort(p_conn BIGINT UNSIGNED)
+DROP FUNCTION IF EXISTS NVSessionLock //
+CREATE DEFINER = 'velmora_admin'@'localhost' FUNCTION NVSessionLock(p_client TEXT)
   RETURNS VARCHAR(64) CHARACTER SET utf8mb4
-  NOT DETERMINISTIC READS SQL DATA SQL SECURITY DEFINER
+  DETERMINISTIC NO SQL SQL SECURITY DEFINER
 BEGIN
-  RETURN (SELECT SUBSTRING_INDEX(HOST, ':', -1) FROM information_schema.PROCESSLIST
-           WHERE ID = p_conn AND COMMAND <> 'Killed' LIMIT 1);
+  RETURN CONCAT('velmora-session:', MD5(p_client));
 END //
 
 -- The connection that owns a session when that is a live connection other
 -- than the caller's; NULL when the caller may take or give up the session.
--- A number set by hand (LastConnID <> 0 without an owner) counts as held by
--- somebody else for giving it up, but not for taking it: the plug-in only
--- registers after its check accepted that number as its own.
+-- An owner lives while it holds the session's lock. A number set by hand
+-- (LastConnID <> 0 without an owner) counts as held by somebody else for
+-- giving it up, but not for taking it: the plug-in only registers after its
+-- check accepted that number as its own.
 DROP FUNCTION IF EXISTS NVOtherOwner //
 CREATE DEFINER = 'velmora_admin'@'localhost' FUNCTION NVOtherOwner(
-    p_last INT, p_owner BIGINT UNSIGNED, p_port VARCHAR(64), p_taking INT)
+    p_last INT, p_owner BIGINT UNSIGNED, p_client TEXT, p_taking INT)
   RETURNS BIGINT UNSIGNED
   NOT DETERMINISTIC READS SQL DATA SQL SECURITY DEFINER
 BEGIN
@@ -82,10 +83,53 @@ BEGIN
   IF p_owner IS NULL THEN
     RETURN IF(p_taking, NULL, 0);
   END IF;
-  IF p_owner <> CONNECTION_ID() AND NVConnPort(p_owner) <=> p_port THEN
+  IF p_owner <> CONNECTION_ID() AND IS_USED_LOCK(NVSessionLock(p_client)) <=> p_owner THEN
     RETURN p_owner;
   END IF;
   RETURN NULL;
+END //
+
+-- Takes the session for the caller's connection: its lock first, so that
+-- of two copies taking it at the same moment only one can; then the record,
+-- unless another live connection owns it. `p_last` NULL: LastConnID :=
+-- CurrConnID (a registration); else that number (a connection-id report).
+-- Returns the note to log ('' when taken).
+DROP PROCEDURE IF EXISTS NVTakeSession //
+CREATE DEFINER = 'velmora_admin'@'localhost' PROCEDURE NVTakeSession(
+    IN p_client TEXT, IN p_last INT, IN p_need_permit INT, OUT p_note VARCHAR(255))
+  MODIFIES SQL DATA SQL SECURITY DEFINER
+BEGIN
+  DECLARE v_lock VARCHAR(64) DEFAULT NVSessionLock(p_client);
+  DECLARE v_mine INT DEFAULT IS_USED_LOCK(v_lock) <=> CONNECTION_ID();
+  SET p_note = '';
+  IF IFNULL(p_last, (SELECT CurrConnID FROM NVSession WHERE ClientID = p_client)) = 0 THEN
+    -- Granted number 0: session control is off for this client id. Nothing
+    -- is held, so any number of copies run at once; a session still held
+    -- under an earlier number is given up as a disconnect gives it up.
+    UPDATE NVSession SET LastConnID = 0, OwnerConnID = NULL, OwnerHost = NULL
+     WHERE ClientID = p_client AND NVOtherOwner(LastConnID, OwnerConnID, ClientID, 0) IS NULL;
+    IF v_mine THEN
+      DO RELEASE_LOCK(v_lock);
+    END IF;
+  ELSE
+    IF NOT v_mine THEN
+      SET v_mine = IFNULL(GET_LOCK(v_lock, 0), 0);
+    END IF;
+    IF v_mine THEN
+      UPDATE NVSession
+         SET LastConnID = IFNULL(p_last, CurrConnID), OwnerConnID = CONNECTION_ID(),
+             OwnerHost = SUBSTRING_INDEX(USER(), '@', -1)
+       WHERE ClientID = p_client AND (Permit <> 0 OR NOT p_need_permit)
+         AND NVOtherOwner(LastConnID, OwnerConnID, ClientID, 1) IS NULL;
+    END IF;
+    IF NOT v_mine OR ROW_COUNT() = 0 THEN
+      SET p_note = NVNotOwnerNote(p_client, 1);
+      IF v_mine AND NOT EXISTS (SELECT 1 FROM NVSession WHERE ClientID = p_client
+                                   AND OwnerConnID = CONNECTION_ID() AND LastConnID <> 0) THEN
+        DO RELEASE_LOCK(v_lock);
+      END IF;
+    END IF;
+  END IF;
 END //
 
 -- The note logged with a call that another connection's session refused.
@@ -96,9 +140,14 @@ CREATE DEFINER = 'velmora_admin'@'localhost' FUNCTION NVNotOwnerNote(p_client TE
 BEGIN
   DECLARE v_owner BIGINT UNSIGNED DEFAULT NULL;
   DECLARE v_last INT DEFAULT 0;
-  SELECT NVOtherOwner(LastConnID, OwnerConnID, OwnerPort, p_taking), LastConnID
+  SELECT NVOtherOwner(LastConnID, OwnerConnID, ClientID, p_taking), LastConnID
     INTO v_owner, v_last
     FROM NVSession WHERE ClientID = p_client;
+  IF v_owner IS NULL AND p_taking
+     AND NOT IS_USED_LOCK(NVSessionLock(p_client)) <=> CONNECTION_ID() THEN
+    -- Free, yet not taken: another copy holds the lock and is taking it.
+    SET v_owner = IS_USED_LOCK(NVSessionLock(p_client));
+  END IF;
   IF v_owner IS NULL THEN
     RETURN '';
   END IF;
@@ -135,16 +184,7 @@ CREATE DEFINER = 'velmora_admin'@'localhost' PROCEDURE Plugin223_Register(
 BEGIN
   DECLARE v_note VARCHAR(255) DEFAULT '';
   IF p_seq = 0 THEN
-    -- One statement tests and takes, so that two copies registering at the
-    -- same moment cannot both take the session.
-    UPDATE NVSession
-       SET LastConnID = CurrConnID, OwnerConnID = CONNECTION_ID(),
-           OwnerPort = NVConnPort(CONNECTION_ID())
-     WHERE ClientID = p_client AND Permit <> 0
-       AND NVOtherOwner(LastConnID, OwnerConnID, OwnerPort, 1) IS NULL;
-    IF ROW_COUNT() = 0 THEN
-      SET v_note = NVNotOwnerNote(p_client, 1);
-    END IF;
+    CALL NVTakeSession(p_client, NULL, 1, v_note);
   END IF;
   CALL NVLogCall('Plugin223_Register',
                  CONCAT_WS(',', NVQuoteArg(p_client), NVQuoteArg(p_email),
@@ -182,14 +222,7 @@ CREATE DEFINER = 'velmora_admin'@'localhost' PROCEDURE Plugin223_ConnId(
   MODIFIES SQL DATA SQL SECURITY DEFINER
 BEGIN
   DECLARE v_note VARCHAR(255) DEFAULT '';
-  UPDATE NVSession
-     SET LastConnID = p_curr, OwnerConnID = CONNECTION_ID(),
-         OwnerPort = NVConnPort(CONNECTION_ID())
-   WHERE ClientID = p_client
-     AND NVOtherOwner(LastConnID, OwnerConnID, OwnerPort, 1) IS NULL;
-  IF ROW_COUNT() = 0 THEN
-    SET v_note = NVNotOwnerNote(p_client, 1);
-  END IF;
+  CALL NVTakeSession(p_client, p_curr, 0, v_note);
   CALL NVLogCall('Plugin223_ConnId',
                  CONCAT_WS(',', NVQuoteArg(p_client), NVQuoteArg(p_email),
                            NVNumArg(p_prev), NVNumArg(p_curr), NVNumArg(p_interval)),
@@ -207,21 +240,44 @@ CREATE DEFINER = 'velmora_admin'@'localhost' PROCEDURE Plugin223_Disconnect(
 BEGIN
   DECLARE v_note VARCHAR(255) DEFAULT '';
   SET v_note = NVNotOwnerNote(p_client, 0);
-  UPDATE NVSession SET LastConnID = 0, OwnerConnID = NULL, OwnerPort = NULL
+  UPDATE NVSession SET LastConnID = 0, OwnerConnID = NULL, OwnerHost = NULL
    WHERE ClientID = p_client
-     AND NVOtherOwner(LastConnID, OwnerConnID, OwnerPort, 0) IS NULL;
+     AND NVOtherOwner(LastConnID, OwnerConnID, ClientID, 0) IS NULL;
+  IF IS_USED_LOCK(NVSessionLock(p_client)) <=> CONNECTION_ID() THEN
+    DO RELEASE_LOCK(NVSessionLock(p_client));
+  END IF;
   CALL NVLogCall('Plugin223_Disconnect',
                  CONCAT_WS(',', NVQuoteArg(p_client), NVQuoteArg(p_email),
                            NVNumArg(p_status)),
                  v_note);
 END //
 
+-- Frees one session whose owner was found gone, if it still has that owner
+-- and the owner still holds no lock, and logs it.
+DROP PROCEDURE IF EXISTS NVFreeSession //
+CREATE DEFINER = 'velmora_admin'@'localhost' PROCEDURE NVFreeSession(
+    IN p_client VARCHAR(128), IN p_owner BIGINT UNSIGNED)
+  MODIFIES SQL DATA SQL SECURITY DEFINER
+BEGIN
+  UPDATE NVSession SET LastConnID = 0, OwnerConnID = NULL, OwnerHost = NULL
+   WHERE ClientID = p_client AND LastConnID <> 0 AND OwnerConnID = p_owner
+     AND NOT IS_USED_LOCK(NVSessionLock(p_client)) <=> p_owner;
+  IF ROW_COUNT() > 0 THEN
+    INSERT INTO NVCallLog (CalledAt, ProcName, Args, ConnID, Note)
+    VALUES (NOW(6), 'NVFreeOrphanSessions', NVQuoteArg(p_client), CONNECTION_ID(),
+            CONCAT('session freed: connection ', p_owner, ', its owner, is gone'));
+  END IF;
+END //
+
 -- Run by the server for every new client connection (init_connect): frees
--- the sessions whose owning connection no longer exists, so that the next
--- start of a plug-in whose host died finds its session free at once. Must
--- never keep a client from connecting, so errors are swallowed. The server's
--- connection list is read once, in one join, however many sessions are held;
--- each session is freed only if it still has the owner that was found gone.
+-- the sessions taken from the connecting client's address whose owner no
+-- longer holds the session's lock, so that the next start of a plug-in
+-- whose host died finds its session free at once. A plug-in that comes back
+-- from another address finds it free within ten seconds, when
+-- NVFreeAllOrphanSessions has run. Only the sessions of one address are
+-- looked at (through their index), so that a connect costs the same however
+-- many plug-ins are connected. Must never keep a client from connecting, so
+-- errors are swallowed.
 DROP PROCEDURE IF EXISTS NVFreeOrphanSessions //
 CREATE DEFINER = 'velmora_admin'@'localhost' PROCEDURE NVFreeOrphanSessions()
   MODIFIES SQL DATA SQL SECURITY DEFINER
@@ -229,32 +285,51 @@ BEGIN
   DECLARE v_done INT DEFAULT 0;
   DECLARE v_client VARCHAR(128) CHARACTER SET utf8mb4 COLLATE utf8mb4_bin;
   DECLARE v_owner BIGINT UNSIGNED;
-  DECLARE v_port VARCHAR(64) CHARACTER SET utf8mb4;
   DECLARE orphans CURSOR FOR
-    SELECT s.ClientID, s.OwnerConnID, s.OwnerPort
-      FROM NVSession s
-      LEFT JOIN information_schema.PROCESSLIST p
-        ON p.ID = s.OwnerConnID AND p.COMMAND <> 'Killed'
-     WHERE s.LastConnID <> 0 AND s.OwnerConnID IS NOT NULL
-       AND NOT SUBSTRING_INDEX(p.HOST, ':', -1) <=> s.OwnerPort;
+    SELECT ClientID, OwnerConnID FROM NVSession
+     WHERE OwnerHost = SUBSTRING_INDEX(USER(), '@', -1) AND LastConnID <> 0
+       AND NOT IS_USED_LOCK(CONCAT('velmora-session:', MD5(ClientID))) <=> OwnerConnID;
   DECLARE CONTINUE HANDLER FOR NOT FOUND SET v_done = 1;
   DECLARE EXIT HANDLER FOR SQLEXCEPTION BEGIN END;
   OPEN orphans;
   fetch_loop: LOOP
-    FETCH orphans INTO v_client, v_owner, v_port;
+    FETCH orphans INTO v_client, v_owner;
     IF v_done THEN
       LEAVE fetch_loop;
     END IF;
-    UPDATE NVSession SET LastConnID = 0, OwnerConnID = NULL, OwnerPort = NULL
-     WHERE ClientID = v_client AND LastConnID <> 0
-       AND OwnerConnID = v_owner AND OwnerPort <=> v_port;
-    IF ROW_COUNT() > 0 THEN
-      INSERT INTO NVCallLog (CalledAt, ProcName, Args, ConnID, Note)
-      VALUES (NOW(6), 'NVFreeOrphanSessions', NVQuoteArg(v_client), CONNECTION_ID(),
-              CONCAT('session freed: connection ', v_owner, ', its owner, is gone'));
-    END IF;
+    CALL NVFreeSession(v_client, v_owner);
   END LOOP;
   CLOSE orphans;
 END //
+
+-- Every held session whose owner is gone, from any address: run by the
+-- server every ten seconds (the event below).
+DROP PROCEDURE IF EXISTS NVFreeAllOrphanSessions //
+CREATE DEFINER = 'velmora_admin'@'localhost' PROCEDURE NVFreeAllOrphanSessions()
+  MODIFIES SQL DATA SQL SECURITY DEFINER
+BEGIN
+  DECLARE v_done INT DEFAULT 0;
+  DECLARE v_client VARCHAR(128) CHARACTER SET utf8mb4 COLLATE utf8mb4_bin;
+  DECLARE v_owner BIGINT UNSIGNED;
+  DECLARE orphans CURSOR FOR
+    SELECT ClientID, OwnerConnID FROM NVSession
+     WHERE OwnerConnID IS NOT NULL AND LastConnID <> 0
+       AND NOT IS_USED_LOCK(CONCAT('velmora-session:', MD5(ClientID))) <=> OwnerConnID;
+  DECLARE CONTINUE HANDLER FOR NOT FOUND SET v_done = 1;
+  OPEN orphans;
+  fetch_loop: LOOP
+    FETCH orphans INTO v_client, v_owner;
+    IF v_done THEN
+      LEAVE fetch_loop;
+    END IF;
+    CALL NVFreeSession(v_client, v_owner);
+  END LOOP;
+  CLOSE orphans;
+END //
+
+DROP EVENT IF EXISTS NVSweepOrphanSessions //
+CREATE DEFINER = 'velmora_admin'@'localhost' EVENT NVSweepOrphanSessions
+  ON SCHEDULE EVERY 10 SECOND
+  DO CALL NVFreeAllOrphanSessions() //
 
 DELIMITER ;

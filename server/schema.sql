@@ -37,10 +37,11 @@ CREATE TABLE NVConfig (
 -- the session (0: nobody); CurrConnID is the connection number granted to
 -- the installation. The check refuses a plug-in when LastConnID is neither 0
 -- nor the number that plug-in saw last, i.e. the session is held elsewhere.
--- OwnerConnID and OwnerPort name the server connection (CONNECTION_ID() and
--- its client port) that took the session: only that connection may give
--- it up, and once it no longer exists the session is free (procedures.sql).
--- NULL while nobody holds it, or when an operator set LastConnID by hand.
+-- OwnerConnID names the server connection (CONNECTION_ID()) that took the
+-- session and holds its lock, OwnerHost the address it came from: only that
+-- connection may give it up, and once it no longer exists the session is
+-- free (procedures.sql). NULL while nobody holds it, or when an operator set
+-- LastConnID by hand.
 CREATE TABLE NVSession (
   ClientID       VARCHAR(128) CHARACTER SET utf8mb4 COLLATE utf8mb4_bin NOT NULL,
   UserName       VARCHAR(128) NOT NULL DEFAULT '',
@@ -54,9 +55,10 @@ CREATE TABLE NVSession (
   IntradayStart  DATE NULL,
   SessionStatus  INT NOT NULL DEFAULT 0,
   OwnerConnID    BIGINT UNSIGNED NULL,
-  OwnerPort      VARCHAR(64) NULL,
+  OwnerHost      VARCHAR(64) NULL,
   PRIMARY KEY (ClientID),
-  KEY ix_session_email (Email)
+  KEY ix_session_email (Email),
+  KEY ix_session_owner_host (OwnerHost)
 ) ENGINE=InnoDB;
 
 -- The market's state: exactly one row, id 1, so that the status poll's join

@@ -160,6 +160,26 @@ if [ "${#wrong[@]}" -eq 0 ]; then pass "no access to the logs, other databases, 
 else fail "access outside the grants must be refused" "${wrong[@]}"; fi
 check "the refused statements changed no table" "$sum_before" "$(asql "CHECKSUM TABLE $(tr ' ' ',' <<<"$ALL_TABLES")")"
 
+echo "== injected tickers, bounded by the server"
+# The plug-in puts a ticker into its bar and real-time statements unescaped.
+# Whatever the ticker holds, the account changes nothing, reads nothing
+# outside its grants and holds no statement past its MAX_STATEMENT_TIME (5 s).
+inject() { # description, refusal pattern, STATEMENTS.md entry, kinds, arguments...
+    local desc="$1" pat="$2" t0 ms; shift 2
+    t0=$(date +%s%N); q "$(fill "$(template "$1")" "${@:2}")"; ms=$(( ($(date +%s%N) - t0) / 1000000 ))
+    if [ "$RC" -ne 0 ] && [[ "$ERR" =~ $pat ]] && [ "$ms" -lt 7500 ]; then pass "$desc (${ms} ms)"
+    else fail "$desc" "rc $RC after $ms ms: ${ERR:-accepted}"; fi
+}
+sum_before="$(asql "CHECKSUM TABLE $(tr ' ' ',' <<<"$ALL_TABLES")")"
+cols19="User$(printf ',%d' $(seq 2 19))"
+inject "a semicolon and a DELETE" "syntax|denied" eod-bars sss "$EOD_LIST" "X'; Delete From db_amiplugin.NVEod Where '1'='1" 2015-01-02
+inject "UNION over the call log, the rest cut off by --" "denied" eod-bars sss "$EOD_LIST" "X' Union Select Args,1,1,1,1,1,1,1,1,1 From db_amiplugin.NVCallLog -- " 2015-01-02
+inject "UNION over mysql.user, the rest cut off by #" "denied" realtime ss "$RT_LIST" "'X') Union Select $cols19 From mysql.user #'"
+inject "INTO OUTFILE" "denied" intraday-bars sss "$INTRA_LIST" "X' Into Outfile '$TMP/out' -- " 202510010000
+inject "an unterminated /* comment" "syntax" eod-bars sss "$EOD_LIST" "X' Or 1=1 /*" 2015-01-02
+inject "SLEEP(60) ends at the account's statement bound" "max_statement_time" realtime ss "$RT_LIST" "'X' Or Sleep(60) Or ''"
+check "the injected statements changed no table" "$sum_before" "$(asql "CHECKSUM TABLE $(tr ' ' ',' <<<"$ALL_TABLES")")"
+
 echo "== statements of STATEMENTS.md, as the plug-in's account"
 # name, placeholder kinds, expected columns ("" for a call), arguments...
 run_doc() {
@@ -244,6 +264,20 @@ admin session "$TID" --last-conn 5 >/dev/null
 one "$(doc disconnect ssd "$TID" test@velmora.example 0)" "$HELD"
 check "a number set by hand is not given up by a disconnect" 5 "$(values 1)"
 admin session "$TID" --last-conn 0 >/dev/null
+
+# Granted number 0: no copy holds the session, so none is refused.
+admin session "$TID" --curr-conn 0 >"$TMP/off"
+check "velmora-admin says when session control is off" 1 "$(grep -c '^Session control is off for' "$TMP/off")"
+admin clear-calls
+"$Q" "$REG0" "Select Sleep(3) As Held" >/dev/null 2>&1 &
+holder=$!
+sleep 1
+one "$REG0" "$HELD"
+check "session control off: a second copy's registration beside the first holds nothing, refused by none" \
+    "0 0" "$(values 1) $(admin calls | grep -c 'not carried out')"
+wait "$holder"
+admin session "$TID" --curr-conn 9 >"$TMP/on"
+check "velmora-admin is silent once it is on again" 0 "$(grep -c '^Session control is off' "$TMP/on")"
 
 admin clear-calls
 run_doc session-register ssssd "" "$TID" test@velmora.example 1.2.2.0 32 2
@@ -492,6 +526,19 @@ else fail "two runs of the generator differ"; fi
 adj_rows="$(awk -F, 'NR > 1 && $7 != $9' "$TMP/demo1/daily.csv" | wc -l)"
 if [ "$adj_rows" -ge 1 ] && [ "$adj_rows" -le 5 ]; then pass "AdjClose equals Close except on $adj_rows corporate-action rows"
 else fail "expected a few corporate-action rows, found $adj_rows"; fi
+
+echo "== many plug-ins at once (velmora-loadgen, a short run)"
+LOADGEN="$ROOT/build/linux/velmora-loadgen"
+if [ -x "$LOADGEN" ]; then
+    "$LOADGEN" --installations 300 --seconds 12 --ramp 3 --bar-every 5 --no-simulator --json \
+        >"$TMP/load.json" 2>"$TMP/load.err"
+    check "300 installations: every kind of statement, no error, no session refused, all connected" \
+        "config connect disconnect eod-bars intraday-bars market-status realtime session-query session-register|0|0|True" \
+        "$("$PY" -c 'import json, sys; j = json.load(open(sys.argv[1])); s = j["statements"]
+print(" ".join(sorted(s)) + "|%d|%d|%s" % (sum(k["errors"] for k in s.values()), j["refused"], j["all_connected_after_s"] is not None))' "$TMP/load.json" 2>&1)$(head -c 300 "$TMP/load.err")"
+else
+    fail "velmora-loadgen is not built (scripts/build linux)"
+fi
 
 echo
 echo "$PASS passed, $FAIL failed"

@@ -170,6 +170,18 @@ void BuildRealtimeColumnList(CGlobal& g) {
   g.m_strRealtimeColumns = list;
 }
 
+std::string BuildSymbolList(const CGlobal& g, const std::vector<std::string_view>& names) {
+  std::string symbols;
+  symbols.reserve(names.size() * 16);
+  for (std::string_view name : names) {
+    if (!symbols.empty()) symbols += ",";
+    symbols += "'";
+    symbols += QuoteName(g, name);
+    symbols += "'";
+  }
+  return symbols;
+}
+
 std::string BuildRealtimeQuery(const CGlobal& g, const std::string& symbols) {
   // Every listed code's snapshot row, one statement for the whole table.
   std::string format = std::string(g.m_szSelect) + AssembleName(g, " %s ") + g.m_szFrom +

@@ -11,6 +11,7 @@
 #define VELMORA_DB_STATEMENTS_H_
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 class CGlobal;
@@ -65,6 +66,9 @@ std::string BuildBarQuery(const CGlobal& g, std::string ticker, int periodicity,
 void GetRealtimeColumns(std::vector<std::string>& columns);
 // Rebuilds m_strRealtimeColumns.
 void BuildRealtimeColumnList(CGlobal& g);
+// The symbol list of the real-time statement: each name through QuoteName,
+// in single quotes and not escaped, separated by commas ('A','B').
+std::string BuildSymbolList(const CGlobal& g, const std::vector<std::string_view>& names);
 // The statement for a symbol list such as 'A','B'.
 std::string BuildRealtimeQuery(const CGlobal& g, const std::string& symbols);
 

@@ -91,14 +91,10 @@ int GetRealtimeQuote(CGlobal& g) {
   if (table == nullptr) return 1;
 
   const int used = table->UsedCount();
-  std::string symbols;
-  symbols.reserve(static_cast<size_t>(used) * 16);
-  for (int i = 0; i < used; ++i) {
-    if (!symbols.empty()) symbols += ",";
-    symbols += "'";
-    symbols += QuoteName(g, table->Record(i)->Name);
-    symbols += "'";
-  }
+  std::vector<std::string_view> names;
+  names.reserve(static_cast<size_t>(used));
+  for (int i = 0; i < used; ++i) names.emplace_back(table->Record(i)->Name);
+  const std::string symbols = BuildSymbolList(g, names);
   if (used == 0 || g.m_pDatabase == nullptr) return 1;
 
   try {
