@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdio>
+#include <new>
 
 #include "db/database.h"
 #include "db/quoting.h"
@@ -91,17 +92,20 @@ int GetRealtimeQuote(CGlobal& g) {
   if (table == nullptr) return 1;
 
   const int used = table->UsedCount();
-  std::string symbols;
-  symbols.reserve(static_cast<size_t>(used) * 16);
-  for (int i = 0; i < used; ++i) {
-    if (!symbols.empty()) symbols += ",";
-    symbols += "'";
-    symbols += QuoteName(g, table->Record(i)->Name);
-    symbols += "'";
-  }
   if (used == 0 || g.m_pDatabase == nullptr) return 1;
 
+  // Running out of memory ends the refresh like a database error: the host
+  // must never see an exception.
   try {
+    std::string symbols;
+    symbols.reserve(static_cast<size_t>(used) * 16);
+    for (int i = 0; i < used; ++i) {
+      if (!symbols.empty()) symbols += ",";
+      symbols += "'";
+      symbols += QuoteName(g, table->Record(i)->Name);
+      symbols += "'";
+    }
+
     CSRecordset rs(g.m_pDatabase);
     // One row per ticker: the whole answer in one block.
     rs.SetRowsetSize(CRealtimeTable::kMaxTickers);
@@ -127,6 +131,8 @@ int GetRealtimeQuote(CGlobal& g) {
       rs.MoveNext();
     }
   } catch (const CDBException&) {
+    return 0;
+  } catch (const std::bad_alloc&) {
     return 0;
   }
   return 1;
