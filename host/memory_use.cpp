@@ -13,7 +13,8 @@
 #define VELMORA_ASAN_HEAP 1
 #endif
 #if defined(VELMORA_ASAN_HEAP)
-#include <sanitizer/allocator_interface.h>
+// The sanitizer runtime's own count (gcc ships no header that declares it).
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
 size_t HeapInUse() {
