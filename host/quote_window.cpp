@@ -1,5 +1,6 @@
 #include "host/quote_window.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -19,6 +20,13 @@ enum : int32_t {
   kValidBid = 128,
   kValidAsk = 256,
 };
+
+// A text field of a record as far as its NUL, and never past the field: a
+// record that lacks the NUL is read no further than its own bytes.
+template <size_t N>
+std::string Text(const char (&field)[N]) {
+  return std::string(field, strnlen(field, N));
+}
 
 bool Has(const RecentInfo& r, int32_t bit) { return r.Status != 0 && (r.ValidFields & bit) != 0; }
 
@@ -44,10 +52,12 @@ bool ChangePercent(const RecentInfo& r, double* percent) {
   return true;
 }
 
+// The total volume, 0 when there is none a whole number can hold.
 int64_t Volume(const RecentInfo& r) {
   if (!Has(r, kValidTotalVolume)) return 0;
   if (r.TotalVolume != 0) return r.TotalVolume;
-  return std::isfinite(r.TotalVolumeFloat) ? static_cast<int64_t>(r.TotalVolumeFloat) : 0;
+  const float v = r.TotalVolumeFloat;
+  return v > -9.2e18f && v < 9.2e18f ? static_cast<int64_t>(v) : 0;
 }
 
 std::string DateTime(int32_t date, int32_t time) {
@@ -84,10 +94,11 @@ std::string TimerName(uintptr_t timer) {
 
 std::string QuoteWindowHeader(int update, const std::string& clock, const PluginStatus& status,
                               uintptr_t timer, int ticks) {
+  const std::string shortText = Text(status.szShortMessage);
   char line[160];
   std::snprintf(line, sizeof line,
                 "velmora-host watch  %s  update %d  status %s  last tick: timer %s  ticks %d\n",
-                clock.c_str(), update, status.szShortMessage, TimerName(timer).c_str(), ticks);
+                clock.c_str(), update, shortText.c_str(), TimerName(timer).c_str(), ticks);
   if (IsConnected(status)) return line;
   return line + ("  not connected: " + StatusWords(status) + "\n");
 }
@@ -131,16 +142,16 @@ nlohmann::ordered_json StatusJson(const PluginStatus& status) {
   std::snprintf(colour, sizeof colour, "#%02X%02X%02X", c & 0xFF, (c >> 8) & 0xFF,
                 (c >> 16) & 0xFF);
   nlohmann::ordered_json json;
-  json["short"] = status.szShortMessage;
+  json["short"] = Text(status.szShortMessage);
   json["code"] = status.nStatusCode;
   json["colour"] = colour;
-  json["long"] = status.szLongMessage;
+  json["long"] = Text(status.szLongMessage);
   return json;
 }
 
 nlohmann::ordered_json QuoteJson(const RecentInfo& r, bool connected) {
   nlohmann::ordered_json json;
-  json["ticker"] = r.Name;
+  json["ticker"] = Text(r.Name);
   json["stale"] = !connected;
   json["status"] = r.Status;
   json["validFields"] = r.ValidFields;

@@ -31,7 +31,7 @@ std::string FormatPrice(double price) {
 
 std::string FormatVolume(double volume) {
   if (!std::isfinite(volume)) return "-";
-  char digits[64];
+  char digits[320];  // the largest double has 309 whole digits
   std::snprintf(digits, sizeof digits, "%.0f", std::fabs(volume));
   std::string text = digits, grouped;
   for (size_t i = 0; i < text.size(); ++i) {

@@ -15,6 +15,7 @@
 #include "db/statements.h"
 #include "host/bar_time.h"
 #include "testing/bar_rows.h"
+#include "testing/failing_new.h"
 #include "testing/message_boxes.h"
 
 namespace {
@@ -142,6 +143,18 @@ TEST_F(BarServerTest, FailuresLeaveTheHostsBarsAndOnlyAMissingColumnIsTold) {
   });
   EXPECT_EQ(Bars{}, shown);
   EXPECT_EQ(0, std::memcmp(before, held, sizeof held));
+  {  // Out of memory: a failed fetch, not an exception.
+    std::vector<Quotation> fetched;
+    const std::string ticker = "ZZFAIL", date = "2024-03-01", time = "00:00";
+    int result;
+    {
+      FailingAllocations none(0);
+      result = FetchBars(g, fetched, ticker, 86400, 1, date, time, held);
+    }
+    EXPECT_EQ(0, result);
+    EXPECT_TRUE(fetched.empty());
+    EXPECT_EQ(0, std::memcmp(before, held, sizeof held));
+  }
   delete g.m_pDatabase;
   g.m_pDatabase = nullptr;
   EXPECT_EQ(Bars{}, Fetch(g, "ZZFAIL", 86400, "2024-03-01", 1, held, 0));

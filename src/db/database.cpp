@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "db/row_block.h"
 #include "db/timestamp_text.h"
@@ -234,6 +235,7 @@ void CSRecordset::Close() {
     m_hstmt = nullptr;
   }
   m_block.reset();  // after the handle: the driver writes into it until then
+  m_nRowsBeforeBlock = 0;
   m_columnNames.clear();
   m_columnTypes.clear();
   m_bEOF = true;
@@ -255,7 +257,13 @@ void CSRecordset::BindBlock() {
     if (!SQL_SUCCEEDED(rc)) ThrowDBException(rc);
     octets[i] = length > 0 ? static_cast<SQLULEN>(length) : 0;
   }
-  std::unique_ptr<RowBlock> block = RowBlock::Plan(m_columnTypes, octets, m_nRowsetSize);
+  std::unique_ptr<RowBlock> block;
+  try {
+    block = RowBlock::Plan(m_columnTypes, octets, m_nRowsetSize);
+  } catch (const std::bad_alloc&) {
+    // The block only makes reading faster: without it the same rows come
+    // row by row.
+  }
   if (block == nullptr) return;  // read row by row
   SQLRETURN rc = block->Bind(stmt);
   if (!SQL_SUCCEEDED(rc)) ThrowDBException(rc);
@@ -265,13 +273,20 @@ void CSRecordset::BindBlock() {
 void CSRecordset::Fetch() {
   if (m_block != nullptr) {
     if (m_block->Next()) return;
+    m_nRowsBeforeBlock += static_cast<unsigned long>(m_block->RowsInBlock());
     SQLRETURN rc = m_block->Fetch(static_cast<SQLHSTMT>(m_hstmt));
     if (rc == SQL_NO_DATA) {
       m_bEOF = true;
       return;
     }
-    // A warning (a text cut short) is told at the read of that value.
     if (!SQL_SUCCEEDED(rc)) ThrowDBException(rc);
+    // The cut text cannot be asked for again: with the drivers at hand, a
+    // read of one row of a block (SQLSetPos) gives the block's first row
+    // and loses rows after it. Row by row, a text comes whole in pieces.
+    if (m_block->TextCut()) {
+      ReadOnRowByRow(m_nRowsBeforeBlock);
+      return;
+    }
     m_bEOF = false;
     return;
   }
@@ -282,6 +297,23 @@ void CSRecordset::Fetch() {
   }
   if (!SQL_SUCCEEDED(rc)) ThrowDBException(rc);
   m_bEOF = false;
+}
+
+void CSRecordset::ReadOnRowByRow(unsigned long row) {
+  const unsigned long rowsetSize = m_nRowsetSize;
+  const std::string sql = m_strSQL;
+  m_nRowsetSize = 1;
+  bool opened = false;
+  try {
+    opened = Open(m_nOpenType, sql, m_dwOptions);
+  } catch (...) {
+    m_nRowsetSize = rowsetSize;
+    throw;
+  }
+  m_nRowsetSize = rowsetSize;
+  if (!opened) throw CDBException(SQL_ERROR, "the statement could not be run again");
+  for (unsigned long i = 0; i < row && !m_bEOF; ++i) Fetch();
+  m_bBOF = row == 0 && m_bEOF;
 }
 
 void CSRecordset::MoveNext() {
@@ -300,18 +332,13 @@ void CSRecordset::CheckRead(short index) const {
   if (m_hstmt == nullptr || m_bEOF || index < 0 ||
       index >= static_cast<short>(m_columnNames.size()))
     throw CDBException(SQL_ERROR, "no current row or no such column");
+  if (m_block != nullptr && m_block->RowFailed()) {
+    std::string error = Diagnostics(SQL_HANDLE_STMT, m_hstmt);
+    throw CDBException(SQL_ERROR, error.empty() ? "the driver could not read this row" : error);
+  }
 }
 
 namespace {
-
-// A bound text that did not fit its buffer: the block holds only its head.
-bool Truncated(SQLLEN indicator, SQLLEN width) {
-  return indicator == SQL_NO_TOTAL || indicator >= width;
-}
-
-[[noreturn]] void ThrowTruncated() {
-  throw CDBException(SQL_ERROR, "String data, right truncated");
-}
 
 [[noreturn]] void ThrowWrongType() {
   throw CDBException(SQL_ERROR, "Restricted data type attribute violation");
@@ -340,7 +367,6 @@ void CSRecordset::GetBlockValue(short index, CDBVariant& value, short cType) con
     }
     if (column.cType != SQL_C_CHAR) ThrowWrongType();
     // Date-times sent as text are converted here, as row by row.
-    if (Truncated(indicator, column.width)) ThrowTruncated();
     TimestampText read =
         ParseTimestampText(data, static_cast<size_t>(indicator), value.m_date);
     if (read == TimestampText::kInvalid) throw CDBException(SQL_ERROR, "Datetime field overflow");
@@ -354,7 +380,6 @@ void CSRecordset::GetBlockValue(short index, CDBVariant& value, short cType) con
   }
   if (column.cType != SQL_C_CHAR) ThrowWrongType();
   // A number sent as text: its leading number, as the driver reads it.
-  if (Truncated(indicator, column.width)) ThrowTruncated();
   char* end = nullptr;
   const double number = std::strtod(data, &end);
   if (end == data) throw CDBException(SQL_ERROR, "Invalid character value: the text is not a number");
@@ -426,7 +451,6 @@ void CSRecordset::GetFieldValue(short index, std::string& value, bool* isNull) {
       if (isNull) *isNull = true;
       return;
     }
-    if (Truncated(indicator, column.width)) ThrowTruncated();
     const char* data = m_block->Value(static_cast<size_t>(index));
     value.assign(data, strnlen(data, static_cast<size_t>(indicator)));
     return;

@@ -112,7 +112,12 @@ class CSRecordset {
   // (fewer when its rows are wide), and values are read from the block:
   // numbers only as SQL_C_FLOAT, typed date-times only as timestamps, texts
   // as text or, converted here, as a number or a timestamp. A result with a
-  // binary column or a very wide text column is read row by row all the same.
+  // binary column or a very wide text column is read row by row all the same,
+  // and so is one whose block cannot be allocated. A block with a text longer
+  // than its buffer runs the statement again and reads on row by row from
+  // that block's first row, so that every text is read whole. A row the
+  // driver failed inside a block fails each read of it, as its read row by
+  // row would.
   virtual void SetRowsetSize(unsigned long rows) { m_nRowsetSize = rows > 0 ? rows : 1; }
   unsigned long GetRowsetSize() const { return m_nRowsetSize; }
   // True while the open result is read in blocks.
@@ -158,6 +163,9 @@ class CSRecordset {
 
  private:
   void Fetch();
+  // Runs the statement again without a block and stands on its row `row`
+  // (counted from 0).
+  void ReadOnRowByRow(unsigned long row);
   // The text of a column of the current row, read from the driver piece by
   // piece; *isNull (when given) says whether it was NULL.
   void ReadTextPieces(short index, std::string& value, bool* isNull);
@@ -167,6 +175,7 @@ class CSRecordset {
 
   unsigned long m_nRowsetSize = 1;
   std::unique_ptr<RowBlock> m_block;
+  unsigned long m_nRowsBeforeBlock = 0;  // rows of the result before the block
   std::vector<std::string> m_columnNames;
   std::vector<short> m_columnTypes;  // the SQL type the driver describes
   std::string m_text;  // a date-time's text, read before it is converted

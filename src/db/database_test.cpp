@@ -9,6 +9,7 @@
 #include "db/connection.h"
 #include "platform/odbc.h"
 #include "plugin/global.h"
+#include "testing/failing_new.h"
 #include "testing/test_server.h"
 
 namespace {
@@ -49,11 +50,13 @@ TEST(Recordset, OpenWithoutAConnection) {
 // Rows 1..count (at most 9) with one column of each kind a block binds: a
 // number, a text, a typed date-time and a date-time sent as text, and a
 // number sent as text. Column k is NULL in the rows whose n % 6 == k + 1, so
-// that every column has a NULL somewhere in a block.
-std::string Rows(int count) {
+// that every column has a NULL somewhere in a block. Row `longRow`'s label
+// is longer than a block's text buffer.
+std::string Rows(int count, int longRow = 0) {
   return "WITH RECURSIVE s(n) AS (SELECT 1 UNION ALL SELECT n + 1 FROM s WHERE n < 9) "
          "SELECT n * 1.5 + 0.1 AS Num, IF(n % 6 = 1, NULL, n * 2.25) AS Price, "
-         "IF(n % 6 = 2, NULL, CONCAT('row', n)) AS Label, "
+         "IF(n % 6 = 2, NULL, IF(n = " + std::to_string(longRow) +
+         ", REPEAT('y', 300), CONCAT('row', n))) AS Label, "
          "IF(n % 6 = 3, NULL, TIMESTAMP '2024-03-05 09:00:00' + INTERVAL n MINUTE) AS Stamp, "
          "IF(n % 6 = 4, NULL, CONCAT(DATE '2024-03-05', ' ', SEC_TO_TIME(n * 61))) AS StampText, "
          "IF(n % 6 = 5, NULL, CONCAT(n, '.5')) AS NumText "
@@ -171,6 +174,52 @@ TEST_F(RecordsetServerTest, BinaryAndVeryWideResultsAreReadRowByRow) {
     rs->GetFieldValue("Num", v, SQL_C_FLOAT_TYPE);
     EXPECT_EQ(1.5f, v.m_fltVal);
   }
+}
+
+// A label longer than its buffer in the first block or in a later one: the
+// statement runs again and the rest is read row by row from that block on,
+// so that every row comes once, in order, its text whole.
+TEST_F(RecordsetServerTest, ATextLongerThanItsBufferIsReadWhole) {
+  for (int longRow : {1, 7}) {
+    const std::vector<std::string> expected = ReadAll(*Open(Rows(9, longRow), 1));
+    ASSERT_NE(std::string::npos, expected[longRow - 1].find(std::string(300, 'y')));
+    auto rs = Open(Rows(9, longRow), 3);
+    EXPECT_EQ(longRow > 3, rs->IsBlockFetch());
+    EXPECT_EQ(expected, ReadAll(*rs)) << "long label in row " << longRow;
+    EXPECT_FALSE(rs->IsBlockFetch());
+  }
+}
+
+// A row the driver fails inside a block, while it still calls the block's
+// fetch a success (a number past the signed 64-bit range, which it will
+// not put into a float there, though it reads the same value on its own):
+// each read of that row is a database error, never the block's stale bytes.
+TEST_F(RecordsetServerTest, ARowTheDriverFailsInABlockIsNotRead) {
+  auto rs = Open("SELECT CAST(n AS UNSIGNED) AS U FROM (SELECT 1 AS k, 1 AS n UNION ALL "
+                 "SELECT 2, 18446744073709551615 UNION ALL SELECT 3, 3) t ORDER BY k", 8);
+  ASSERT_TRUE(rs->IsBlockFetch());
+  CDBVariant v;
+  rs->GetFieldValue("U", v, SQL_C_FLOAT_TYPE);
+  EXPECT_EQ(1.0f, v.m_fltVal);
+  rs->MoveNext();
+  EXPECT_THROW(rs->GetFieldValue("U", v, SQL_C_FLOAT_TYPE), CDBException);
+  rs->MoveNext();
+  rs->GetFieldValue("U", v, SQL_C_FLOAT_TYPE);
+  EXPECT_EQ(3.0f, v.m_fltVal);
+}
+
+// A block that cannot be allocated only costs speed: the rows come row by
+// row.
+TEST_F(RecordsetServerTest, ABlockThatCannotBeAllocatedIsReadRowByRow) {
+  const std::vector<std::string> expected = ReadAll(*Open(Rows(9), 1));
+  std::unique_ptr<CSRecordset> rs;
+  {
+    FailingAllocations refused(8192);
+    rs = Open(Rows(9), 1024);
+    EXPECT_EQ(1, refused.refused());
+  }
+  EXPECT_FALSE(rs->IsBlockFetch());
+  EXPECT_EQ(expected, ReadAll(*rs));
 }
 
 // The server ends the plug-in's connection while a block is being read,

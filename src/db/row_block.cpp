@@ -36,7 +36,9 @@ std::unique_ptr<RowBlock> RowBlock::Plan(const std::vector<short>& sqlTypes,
         const SQLULEN bytes = wide ? octetLengths[i] * 2 : octetLengths[i];
         if (bytes == 0 || bytes > kWidestText) return nullptr;
         column.cType = SQL_C_CHAR;
-        column.width = static_cast<SQLLEN>(bytes + 1);
+        // Values are mostly far shorter than their column allows: a wider
+        // buffer would only make the block hold fewer rows.
+        column.width = static_cast<SQLLEN>(std::min(bytes, kTextBound) + 1);
         break;
       }
       case SQL_TYPE_DATE:
@@ -68,6 +70,7 @@ std::unique_ptr<RowBlock> RowBlock::Plan(const std::vector<short>& sqlTypes,
   // Left uninitialised: every fetch writes the rows it reports.
   block->m_storage.reset(new SQLLEN[block->m_rowSize / sizeof(SQLLEN) * block->m_rows]);
   block->m_data = reinterpret_cast<char*>(block->m_storage.get());
+  block->m_status.reset(new SQLUSMALLINT[block->m_rows]);
   return block;
 }
 
@@ -80,6 +83,9 @@ SQLRETURN RowBlock::Bind(SQLHSTMT stmt) {
     rc = SQLSetStmtAttr(stmt, SQL_ATTR_ROW_ARRAY_SIZE,
                         reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(m_rows)), 0);
   if (SQL_SUCCEEDED(rc)) rc = SQLSetStmtAttr(stmt, SQL_ATTR_ROWS_FETCHED_PTR, &m_fetched, 0);
+  // A driver may fail single rows of a block and still report the fetch a
+  // success: only the row's status tells.
+  if (SQL_SUCCEEDED(rc)) rc = SQLSetStmtAttr(stmt, SQL_ATTR_ROW_STATUS_PTR, m_status.get(), 0);
   for (size_t i = 0; i < m_columns.size() && SQL_SUCCEEDED(rc); ++i) {
     const Column& column = m_columns[i];
     rc = SQLBindCol(stmt, static_cast<SQLUSMALLINT>(i + 1), column.cType, m_data + column.offset,
@@ -94,4 +100,17 @@ SQLRETURN RowBlock::Fetch(SQLHSTMT stmt) {
   SQLRETURN rc = SQLFetch(stmt);
   if (SQL_SUCCEEDED(rc) && m_fetched == 0) rc = SQL_NO_DATA;
   return rc;
+}
+
+bool RowBlock::TextCut() const {
+  for (size_t row = 0; row < m_fetched; ++row) {
+    for (const Column& column : m_columns) {
+      if (column.cType != SQL_C_CHAR) continue;
+      SQLLEN indicator;
+      std::memcpy(&indicator, m_data + row * m_rowSize + column.offset - sizeof(SQLLEN),
+                  sizeof indicator);
+      if (indicator == SQL_NO_TOTAL || indicator >= column.width) return true;
+    }
+  }
+  return false;
 }

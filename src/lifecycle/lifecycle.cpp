@@ -1,5 +1,8 @@
 #include "lifecycle/lifecycle.h"
 
+#include <cstdint>
+#include <new>
+
 #include "db/connection.h"
 #include "db/database.h"
 #include "db/session.h"
@@ -13,8 +16,13 @@
 
 namespace {
 
-void Start(CGlobal& g, uintptr_t id, int milliseconds) {
-  platform::StartTimer(g.m_hMainWnd, id, static_cast<unsigned>(milliseconds), TimerProc);
+// The intervals come from the server's configuration and may be any whole
+// number of seconds: the milliseconds are counted wide and kept within what
+// a window timer takes.
+void Start(CGlobal& g, uintptr_t id, int64_t milliseconds) {
+  constexpr int64_t kLongest = 0x7FFFFFFF;
+  const int64_t interval = milliseconds < 0 ? 0 : milliseconds > kLongest ? kLongest : milliseconds;
+  platform::StartTimer(g.m_hMainWnd, id, static_cast<unsigned>(interval), TimerProc);
 }
 
 // The notification path ends in Wait when the open fails, the menu's
@@ -37,7 +45,7 @@ void ConnectSequence(CGlobal& g, bool fromCommand) {
   g_nConnState = CONN_CONNECTED;
   GetRealtimeQuote(g);
   if (fromCommand) platform::PostToWindow(g.m_hMainWnd, WM_STREAMING_UPDATE);
-  Start(g, IDT_CONNECT, g.m_nTradeInterval * 1000);
+  Start(g, IDT_CONNECT, g.m_nTradeInterval * int64_t{1000});
 }
 
 void Disconnect(CGlobal& g) {
@@ -91,10 +99,10 @@ void ReportStatus(CGlobal& g, PluginStatus* status) {
 
 void ScheduleRetry(CGlobal& g) {
   if (--g_nRetriesLeft != 0) {
-    Start(g, IDT_CONNECT, g.m_nTradeInterval * 2000);
+    Start(g, IDT_CONNECT, g.m_nTradeInterval * int64_t{2000});
     g_nConnState = CONN_DOWN;
   } else if (g.m_bAutoConnect != 0) {
-    Start(g, IDT_CONNECT, g.m_nTradeInterval * 6000);
+    Start(g, IDT_CONNECT, g.m_nTradeInterval * int64_t{6000});
     g_nConnState = CONN_DOWN;
     g_nRetriesLeft = 5;
   } else {
@@ -116,16 +124,22 @@ void TimerProc(WindowHandle, unsigned, uintptr_t id, uint32_t) {
       platform::PostToWindow(g.m_hMainWnd, WM_STREAMING_UPDATE);
     if (id == IDT_CONNECT) {
       platform::StopTimer(g.m_hMainWnd, IDT_CONNECT);
-      Start(g, IDT_TRADE, g.m_nTradeInterval * 1000);
+      Start(g, IDT_TRADE, g.m_nTradeInterval * int64_t{1000});
     } else if (id == IDT_TRADE && g.m_bEod != 0) {
       platform::StopTimer(g.m_hMainWnd, IDT_TRADE);
-      Start(g, IDT_EOD, g.m_nEodInterval * 1000);
+      Start(g, IDT_EOD, g.m_nEodInterval * int64_t{1000});
     } else if (id == IDT_EOD && g.m_bEod == 0) {
       platform::StopTimer(g.m_hMainWnd, IDT_EOD);
-      Start(g, IDT_TRADE, g.m_nTradeInterval * 1000);
+      Start(g, IDT_TRADE, g.m_nTradeInterval * int64_t{1000});
     }
   } catch (const CDBException&) {
     // Nothing is shown: the status area tells the user.
+    g_nConnState = CONN_DOWN;
+    platform::StopTimer(g.m_hMainWnd, id);
+    ScheduleRetry(g);
+  } catch (const std::bad_alloc&) {
+    // A tick out of memory fails like one without the server: nothing may
+    // be thrown into the host's message loop.
     g_nConnState = CONN_DOWN;
     platform::StopTimer(g.m_hMainWnd, id);
     ScheduleRetry(g);

@@ -15,6 +15,7 @@
 #include "plugin/app.h"
 #include "realtime/realtime_table.h"
 #include "testing/client_fixture.h"
+#include "testing/failing_new.h"
 #include "testing/test_server.h"
 #include "ui/resource.h"
 
@@ -173,6 +174,12 @@ TEST_F(LifecycleTest, DatabaseErrorsRetryFourTimesQuicklyThenSlowly) {
   window_system::Advance(30000);
   EXPECT_EQ(CONN_CONNECTED, g_nConnState);
   EXPECT_EQ(5000, Timer(IDT_TRADE));
+  {  // Out of memory (the poll's statement cannot be had), a tick fails alike.
+    FailingAllocations refused(256);
+    TimerProc(window, 0x113, IDT_TRADE, 0);
+  }
+  EXPECT_EQ(CONN_DOWN, g_nConnState);
+  EXPECT_EQ(10000, Timer(IDT_CONNECT));
 }
 
 TEST_F(LifecycleTest, TheStatusQueryRefreshesOnlyWhileConnectedWithAutoConnect) {

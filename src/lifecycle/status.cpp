@@ -1,5 +1,6 @@
 #include "lifecycle/status.h"
 
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -48,7 +49,7 @@ void FillStatus(const CGlobal& g, int state, PluginStatus* status) {
       longText =
           "Connection is shut down.\nPlease check your internet connection,\n"
           "Plugin will try to reconnect in " +
-          std::to_string(2 * g.m_nTradeInterval) + " seconds.";
+          std::to_string(2 * static_cast<int64_t>(g.m_nTradeInterval)) + " seconds.";
       break;
     default:
       CopyCut(status->szShortMessage, sizeof status->szShortMessage, "Error");

@@ -36,7 +36,8 @@ class WaitCursor {
   WaitCursor& operator=(const WaitCursor&) = delete;
 
  private:
-  void* m_previous;
+  // Unused on Linux, whose window system shows no cursor.
+  [[maybe_unused]] void* m_previous;
 };
 
 }  // namespace platform

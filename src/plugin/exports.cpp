@@ -16,6 +16,22 @@
 #include "realtime/realtime_table.h"
 #include "ui/config_dlg.h"
 
+namespace {
+
+// No exception may reach the host, whose own code would be unwound or
+// ended by it. Database errors and failed allocations are answered where
+// they happen; whatever escapes that gets the entry point's quiet answer.
+template <typename Result, typename Call>
+Result Guarded(Result quiet, Call call) {
+  try {
+    return call();
+  } catch (...) {
+    return quiet;
+  }
+}
+
+}  // namespace
+
 int GetPluginInfo(PluginInfo* info) {
   // The caller's size field is neither read nor honoured.
   if (info != nullptr) std::memcpy(info, &kPluginIdentity, sizeof(PluginInfo));
@@ -23,13 +39,17 @@ int GetPluginInfo(PluginInfo* info) {
 }
 
 int Init() {
-  LoadSettings(g_global);
-  return 1;
+  return Guarded(1, [] {
+    LoadSettings(g_global);
+    return 1;
+  });
 }
 
 int Release() {
-  DisconnectSession(g_global);
-  return 1;
+  return Guarded(1, [] {
+    DisconnectSession(g_global);
+    return 1;
+  });
 }
 
 int SetSiteInterface(InfoSite*) { return 1; }
@@ -39,32 +59,44 @@ int SetTimeBase(int timeBase) { return timeBase == 86400 ? 1 : 0; }
 int GetSymbolLimit() { return CRealtimeTable::kMaxTickers; }
 
 int GetQuotes(const char* ticker, int periodicity, int lastValid, int size, QuotationOld* quotes) {
-  return GetQuotes(g_global, ticker, periodicity, lastValid, size, quotes);
+  return Guarded(lastValid + 1, [&] {
+    return GetQuotes(g_global, ticker, periodicity, lastValid, size, quotes);
+  });
 }
 
 int GetQuotesEx(const char* ticker, int periodicity, int lastValid, int size, Quotation* quotes,
                 void*) {
-  return GetQuotesEx(g_global, ticker, periodicity, lastValid, size, quotes);
+  return Guarded(lastValid + 1, [&] {
+    return GetQuotesEx(g_global, ticker, periodicity, lastValid, size, quotes);
+  });
 }
 
-RecentInfo* GetRecentInfo(const char* ticker) { return GetRecentInfoRecord(ticker); }
+RecentInfo* GetRecentInfo(const char* ticker) {
+  return Guarded<RecentInfo*>(nullptr, [&] { return GetRecentInfoRecord(ticker); });
+}
 
 int GetStatus(PluginStatus* status) {
-  if (status != nullptr) ReportStatus(g_global, status);
-  return 1;
+  return Guarded(1, [&] {
+    if (status != nullptr) ReportStatus(g_global, status);
+    return 1;
+  });
 }
 
 int Notify(PluginNotification* notification) {
-  if (notification != nullptr) HandleNotify(g_global, *notification);
-  return 1;
+  return Guarded(1, [&] {
+    if (notification != nullptr) HandleNotify(g_global, *notification);
+    return 1;
+  });
 }
 
 int Configure(const char*, InfoSite* site) {
   // The database folder is not used. Whatever the user did, the host hears 1.
-  CConfigDlg dialog(g_global);
-  dialog.m_pSite = site;
-  dialog.DoModal();
-  return 1;
+  return Guarded(1, [&] {
+    CConfigDlg dialog(g_global);
+    dialog.m_pSite = site;
+    dialog.DoModal();
+    return 1;
+  });
 }
 
 AmiVar GetExtraData(const char*, const char*, int, int, void* (*)(unsigned int)) {

@@ -2,9 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 
+#include "host/memory_use.h"
 #include "host/plugin_api.h"
+#include "testing/failing_new.h"
 
 namespace {
 
@@ -61,6 +64,50 @@ TEST_F(ExportsTest, StatusBeforeAnyNotificationIsWait) {
   EXPECT_STREQ("Wait", status.szShortMessage);
   EXPECT_STREQ("Waiting for connection.\nWill not retry until you re-connect manually.",
                status.szLongMessage);
+}
+
+#if !defined(_WIN32)
+// On Linux the plug-in's operator new is the process's, which the test can
+// make refuse everything: the entry points still answer, and nothing is
+// thrown into the host.
+TEST_F(ExportsTest, NoExceptionReachesTheHostWithoutMemory) {
+  PluginStatus status{};
+  int init, got, refused;
+  {
+    FailingAllocations none(0);
+    init = api.Init();
+    got = api.GetStatus(&status);
+    refused = none.refused();
+  }
+  EXPECT_GT(refused, 1);
+  EXPECT_EQ(1, init);
+  EXPECT_EQ(1, got);
+  EXPECT_EQ(1, api.Init());
+}
+#endif
+
+// A host that loads the plug-in again and again (a copy of its own, so that
+// unloading it really unloads it): each load's real-time table goes with the
+// library, so the heap does not grow by a table's 9,600 bytes a load.
+TEST(PluginReload, EachLoadsRealtimeTableGoesWithTheLibrary) {
+  const std::filesystem::path plugin = DefaultPluginPath();
+  const std::filesystem::path copy =
+      plugin.parent_path() / ("velmora-reload" + plugin.extension().string());
+  std::filesystem::copy_file(plugin, copy, std::filesystem::copy_options::overwrite_existing);
+  size_t heap[5];
+  for (size_t& after : heap) {
+    PluginApi api;
+    std::string error;
+    ASSERT_TRUE(api.Load(copy.string(), &error)) << error;
+    const RecentInfo* record = api.GetRecentInfo("BBCA");
+    ASSERT_NE(nullptr, record);
+    EXPECT_STREQ("BBCA", record->Name);
+    api.Unload();
+    after = HeapInUse();
+  }
+  std::filesystem::remove(copy);
+  // The first loads may leave what the loader keeps for good.
+  EXPECT_LT(heap[4], heap[2] + 4096) << "heap after loads 3 and 5: " << heap[2] << ", " << heap[4];
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdio>
+#include <new>
 
 #include "db/database.h"
 #include "db/quoting.h"
@@ -91,13 +92,16 @@ int GetRealtimeQuote(CGlobal& g) {
   if (table == nullptr) return 1;
 
   const int used = table->UsedCount();
-  std::vector<std::string_view> names;
-  names.reserve(static_cast<size_t>(used));
-  for (int i = 0; i < used; ++i) names.emplace_back(table->Record(i)->Name);
-  const std::string symbols = BuildSymbolList(g, names);
   if (used == 0 || g.m_pDatabase == nullptr) return 1;
 
+  // Running out of memory ends the refresh like a database error: the host
+  // must never see an exception.
   try {
+    std::vector<std::string_view> names;
+    names.reserve(static_cast<size_t>(used));
+    for (int i = 0; i < used; ++i) names.emplace_back(table->Record(i)->Name);
+    const std::string symbols = BuildSymbolList(g, names);
+
     CSRecordset rs(g.m_pDatabase);
     // One row per ticker: the whole answer in one block.
     rs.SetRowsetSize(CRealtimeTable::kMaxTickers);
@@ -123,6 +127,8 @@ int GetRealtimeQuote(CGlobal& g) {
       rs.MoveNext();
     }
   } catch (const CDBException&) {
+    return 0;
+  } catch (const std::bad_alloc&) {
     return 0;
   }
   return 1;

@@ -14,6 +14,7 @@
 #include "db/statements.h"
 #include "plugin/global.h"
 #include "realtime/realtime_table.h"
+#include "testing/failing_new.h"
 #include "testing/test_server.h"
 
 namespace {
@@ -147,7 +148,9 @@ TEST_F(RealtimeRefreshTest, ACodeThatDiffersInLetterCaseIsNotApplied) {
             Show(*other));
 }
 
-TEST_F(RealtimeRefreshTest, AQueryErrorReturnsZeroAndKeepsTheRecords) {
+// Out of memory, the refresh ends as on a database error; without room for
+// a block only, it reads row by row.
+TEST_F(RealtimeRefreshTest, AQueryErrorOrNoMemoryReturnsZeroAndKeepsTheRecords) {
   testing_server::AdminExec(std::string(kInsert) +
                             "('RtTE','2024-03-05 09:07:02',1,2,3,4,5,6,7,8,9,0,0,0,0,0,0,0,0)");
   RecentInfo* r = GetRecentInfoRecord("RtTE");
@@ -159,10 +162,23 @@ TEST_F(RealtimeRefreshTest, AQueryErrorReturnsZeroAndKeepsTheRecords) {
   g.m_strRealtimeColumns = columns + ",NoSuchColumn";
   EXPECT_EQ(0, GetRealtimeQuote(g));
   EXPECT_EQ(0, std::memcmp(&before, r, sizeof before));
+  g.m_strRealtimeColumns = columns;
+  int result;
+  {
+    FailingAllocations none(0);
+    result = GetRealtimeQuote(g);
+  }
+  EXPECT_EQ(0, result);
+  EXPECT_EQ(0, std::memcmp(&before, r, sizeof before));
 
   // A select list without a column skips it for every row.
   g.m_strRealtimeColumns = "Code,Last";
-  EXPECT_EQ(1, GetRealtimeQuote(g));
+  {
+    FailingAllocations blockless(4096);
+    result = GetRealtimeQuote(g);
+    EXPECT_EQ(1, blockless.refused());
+  }
+  EXPECT_EQ(1, result);
   EXPECT_EQ("status 15 valid 30687 open 1 last 44 change 6 bid 8 ask 9 stamp 20240305 90702 "
             "move 20240305 90702",
             Show(*r));

@@ -8,8 +8,21 @@
 
 CRealtimeTable* RealtimeTable = nullptr;
 
+namespace {
+
+// The host's pointers into the table are good until the library is
+// unloaded; then the table goes with it, or a host that loads the plug-in
+// again would lose its block every time.
+struct TableRelease {
+  ~TableRelease() {
+    delete RealtimeTable;
+    RealtimeTable = nullptr;
+  }
+} g_tableRelease;
+
+}  // namespace
+
 CRealtimeTable* CRealtimeTable::Create() {
-  // Both the table object and its block live until the process ends.
   void* block = std::calloc(kCapacity, sizeof(RecentInfo));
   if (block == nullptr) return nullptr;
   CRealtimeTable* table = new (std::nothrow) CRealtimeTable(static_cast<RecentInfo*>(block));

@@ -14,7 +14,7 @@ class CRealtimeTable {
   static constexpr int kMaxTickers = 20;
 
   // Null when the block could not be allocated. The module's own table is
-  // never destroyed; one made for a test may be.
+  // destroyed only when the library is unloaded.
   static CRealtimeTable* Create();
   ~CRealtimeTable();
   CRealtimeTable(const CRealtimeTable&) = delete;
@@ -37,7 +37,8 @@ class CRealtimeTable {
   RecentInfo* m_records;
 };
 
-// The module's table: null until the host's first GetRecentInfo.
+// The module's table: null until the host's first GetRecentInfo; freed when
+// the library is unloaded.
 extern CRealtimeTable* RealtimeTable;
 
 // The host's request: creates the table on first use.

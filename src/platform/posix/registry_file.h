@@ -14,8 +14,12 @@ std::string RegistryKeyFile(const std::string& key);
 
 enum class KeyFileState { kRead, kMissing, kUnreadable };
 
-// The file's lines, without their line ends (LF or CR LF). *error, when
-// given, tells why a file that is there could not be read.
+// The lines of a key file's contents, without their line ends (LF or
+// CR LF), appended to *lines.
+void SplitKeyFileLines(const std::string& data, std::vector<std::string>* lines);
+
+// The file's lines, as above. *error, when given, tells why a file that is
+// there could not be read.
 KeyFileState ReadKeyFile(const std::string& path, std::vector<std::string>* lines,
                          std::string* error = nullptr);
 

@@ -48,6 +48,11 @@ KeyFileState ReadKeyFile(const std::string& path, std::vector<std::string>* line
     if (error != nullptr) *error = std::strerror(readError);
     return KeyFileState::kUnreadable;
   }
+  SplitKeyFileLines(data, lines);
+  return KeyFileState::kRead;
+}
+
+void SplitKeyFileLines(const std::string& data, std::vector<std::string>* lines) {
   size_t start = 0;
   while (start < data.size()) {
     size_t end = data.find('\n', start);
@@ -57,7 +62,6 @@ KeyFileState ReadKeyFile(const std::string& path, std::vector<std::string>* line
     lines->push_back(line);
     start = end + 1;
   }
-  return KeyFileState::kRead;
 }
 
 namespace {
