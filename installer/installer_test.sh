@@ -19,8 +19,12 @@ DRIVER='MySQL ODBC 3.51 Driver'
 UNINSTALL='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall'
 # The value lines of a key, sorted, without reg's header and carriage returns.
 values() { wine reg query "$@" 2>/dev/null | tr -d '\r' | sed -n 's/^    //p' | sort; }
-# Several reg commands in one Wine start.
-regs() { wine cmd /c "$(printf '%s & ' "$@") ver" >>"$LOG" 2>&1; }
+# Several reg commands in one Wine start, from a batch file (a command line
+# would lose their quotes on its way into cmd).
+regs() {
+  printf '%s\r\n' "$@" >"$WORK/reg.bat"
+  wine cmd /c "Z:${WORK//\//\\}\\reg.bat" >>"$LOG" 2>&1
+}
 # The driver as its own installer registers it, in one registry view only,
 # and gone from the other.
 driver_only_in() {  # 32 or 64
@@ -32,7 +36,7 @@ driver_only_in() {  # 32 or 64
        "reg add \"$ODBCINST\\ODBC Drivers\" /v \"$DRIVER\" /d Installed /f /reg:$1"
 }
 install() {  # bits, folder, auto-connect
-  env -u DISPLAY wine "$WORK/setup.exe" /S /HOST=$1 "/SERVER=$VELMORA_DB_HOST" \
+  env -u DISPLAY -u VELMORA_CLIENT_ID wine "$WORK/setup.exe" /S /HOST=$1 "/SERVER=$VELMORA_DB_HOST" \
     "/PORT=$VELMORA_DB_PORT" /AUTOCONNECT=$3 "/D=C:\\velmora-test\\$2" >>"$LOG" 2>&1
   local rc=$?
   wineserver -w
@@ -76,8 +80,9 @@ for WIN in $BUILDS; do
   files=$(ls "$dir" 2>/dev/null | sort | tr '\n' ' ')
   location=$(values "$UNINSTALL\\Velmora ($bits-bit host)" /v InstallLocation)
   if [ "$files" = "$(printf '%s\n' $dll velmora-client-id.txt velmora-uninstall.exe | sort | tr '\n' ' ')" ] &&
-     cmp -s "$dir/$dll" "build/$WIN/$dll" && [[ $location == *"C:\\velmora-test\\Plugins$bits" ]]; then
-    pass "$W: $dll, the client id file and the uninstaller, registered for the folder"
+     [ "$(objdump -h "$dir/$dll" 2>&1 | grep -oE '\.(gnu_debuglink|debug_info)' | sort -u)" = .gnu_debuglink ] &&
+     [[ $location == *"C:\\velmora-test\\Plugins$bits" ]]; then
+    pass "$W: $dll (stripped, naming its symbols), the client id file and the uninstaller, registered for the folder"
   else fail "$W: the folder holds '$files'; uninstall entry '$location'"; fi
 
   want=$(printf '%s\n' "AutoConnect    REG_DWORD    0x1" "ServerAddress    REG_SZ    $VELMORA_DB_HOST" \
