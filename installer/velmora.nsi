@@ -72,10 +72,8 @@ Page custom SettingsPage SettingsLeave
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !define MUI_FINISHPAGE_TITLE "Velmora is installed"
-!define MUI_FINISHPAGE_TEXT "The client id of this installation:$\r$\n$\r$\n        $ClientId$\r$\n$\r$\nSend it to the operator of your data server, who registers it; the plug-in connects once it is registered. It is also in $INSTDIR\${ID_FILE}.$\r$\n$DriverNote$\r$\nStart the charting program: the status area shows Conn in green when the plug-in is connected."
-!define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\${ID_FILE}"
-!define MUI_FINISHPAGE_SHOWREADME_TEXT "Open the client id file, to copy the id"
-!define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
+!define MUI_FINISHPAGE_TEXT_LARGE
+!define MUI_FINISHPAGE_TEXT "The client id of this installation:$\r$\n$\r$\n      $ClientId$\r$\n$\r$\nSend it to your data server's operator, who registers it: the plug-in connects once it is registered. It is also in ${ID_FILE} in the plug-in folder.$\r$\n$\r$\n$DriverNote$\r$\nThen start the charting program: its status area shows Conn in green when the plug-in is connected."
 !insertmacro MUI_PAGE_FINISH
 
 !insertmacro MUI_UNPAGE_CONFIRM
