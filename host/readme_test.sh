@@ -95,7 +95,7 @@ for l in "${lines[@]}"; do
       else fail "runs: $l: wanted the port $VELMORA_DB_PORT, got" "$out"; fi
       ran=$((ran + 1)) ;;
     build/linux/velmora-host*|printf*velmora-host*|server/velmora-admin*) run_command "$l"; ran=$((ran + 1)) ;;
-    scripts/demo*|scripts/test*|scripts/build*|scripts/bench*|scripts/fuzz*|scripts/soak*|cmake*)
+    scripts/demo*|scripts/test*|scripts/build*|scripts/bench*|scripts/fuzz*|scripts/soak*|scripts/release*|cmake*)
       printf 'skip %s (builds or tests everything; run on its own)\n' "$l" ;;
     *) fail "the README shows a command this test cannot run: $l" ;;
   esac

@@ -19,8 +19,8 @@ const PluginInfo kPluginIdentity = {
     2,      // data plug-in
     kVersionNumber,
     PackId('V', 'e', 'l', 'm'),
-    "Velmora Data Plug-in",
-    "Velmora",
+    VELMORA_PRODUCT_NAME,
+    VELMORA_VENDOR_NAME,
     0,
     387000,
 };
