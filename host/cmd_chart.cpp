@@ -3,11 +3,13 @@
 // the plug-in again holding them, as a host's open chart does; the merged
 // bars are then checked against what a chart opened afresh gets. A lasting
 // difference, or stamps out of order, means the held bars were corrupted.
+#include <CLI/CLI.hpp>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -40,26 +42,16 @@ int FirstBadBar(const std::vector<Quotation>& bars, int count) {
   return -1;
 }
 
-int ChartCommand(HostSession& session, const HostOptions&, const std::vector<std::string>& args) {
+struct ChartArgs {
   std::string ticker;
-  int periodicity = 0;
+  bool daily = false, intraday = false;
   long capacity = 5000;
-  for (size_t i = 1; i < args.size(); ++i) {
-    if (args[i] == "--daily" || args[i] == "--intraday") {
-      periodicity = args[i] == "--daily" ? 86400 : 60;
-    } else if (args[i] == "--capacity" && i + 1 < args.size()) {
-      char* end = nullptr;
-      capacity = std::strtol(args[++i].c_str(), &end, 10);
-      if (*end != '\0' || capacity < 1 || capacity > 1000000)
-        return UsageError("chart", "--capacity takes a number from 1 to 1000000");
-    } else if (ticker.empty() && !args[i].empty() && args[i][0] != '-') {
-      ticker = args[i];
-    } else {
-      return UsageError("chart", "unexpected argument '" + args[i] + "'");
-    }
-  }
-  if (ticker.empty() || periodicity == 0) return UsageError("chart", "a ticker and --daily or --intraday");
+};
 
+int ChartCommand(HostSession& session, const ChartArgs& args) {
+  const std::string& ticker = args.ticker;
+  const int periodicity = args.daily ? 86400 : 60;
+  const long capacity = args.capacity;
   const char* kind = periodicity == 86400 ? "daily" : "intraday";
   Chart& chart = Charts()[ticker + " " + kind];
   if (chart.bars.size() != static_cast<size_t>(capacity)) {
@@ -101,10 +93,28 @@ int ChartCommand(HostSession& session, const HostOptions&, const std::vector<std
   }
 }
 
-const CommandRegistration kChart(
-    "chart",
-    "chart TICKER --daily|--intraday [--capacity N]  a chart kept open: asks again holding "
-    "its bars, checks them",
-    ChartCommand);
+const CommandRegistration kChart({
+    .name = "chart",
+    .synopsis = "chart TICKER --daily|--intraday [--capacity N]",
+    .summary = "a chart kept open for the session: asks again holding its bars, checks them",
+    .exits = "0 the held bars equal a chart opened afresh (or none came to compare), 1 the "
+             "held bars are corrupt, 2 usage error.",
+    .define = [](CLI::App& parser) -> CommandAction {
+      auto args = std::make_shared<ChartArgs>();
+      parser.add_option("ticker", args->ticker, "the ticker, as the server knows it")
+          ->required()
+          ->type_name("TICKER");
+      CLI::Option_group* period = parser.add_option_group("period", "which bars");
+      period->add_flag("--daily", args->daily, "daily bars");
+      period->add_flag("--intraday", args->intraday, "one-minute bars");
+      period->require_option(1);
+      parser.add_option("--capacity", args->capacity, "the chart's bar array (5000)")
+          ->check(CLI::Range(1L, 1000000L))
+          ->type_name("N");
+      return [args](HostSession& session, const HostOptions&) {
+        return ChartCommand(session, *args);
+      };
+    },
+});
 
 }  // namespace
