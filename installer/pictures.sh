@@ -13,7 +13,7 @@ cd "$root"
 mkdir -p "$out"
 export WINEPREFIX WINEDEBUG=-all
 WINEPREFIX=$(mktemp -d)/wine
-trap 'wineserver -k 2>/dev/null; rm -rf "$(dirname "$WINEPREFIX")"' EXIT
+trap 'wineserver -k 2>/dev/null || true; rm -rf "$(dirname "$WINEPREFIX")"' EXIT
 { wine wineboot -i && wineserver -w; } >/dev/null 2>&1
 cat >"$WINEPREFIX/drive_c/setup.bat" <<'BAT'
 reg add HKCU\Software\ZUZ\Velmora\Velmora /v ServerAddress /d data.example.com /f
