@@ -7,14 +7,16 @@
 
 namespace {
 
-int Memory(HostSession&, const HostOptions&, const std::vector<std::string>& args) {
-  if (args.size() != 1) return UsageError("memory", "memory takes no arguments");
-  std::printf("memory: %zu bytes of heap in use\n", HeapInUse());
-  std::fflush(stdout);
-  return 0;
-}
-
-const CommandRegistration kMemory("memory", "memory            the heap the host holds now",
-                                  Memory);
+const CommandRegistration kMemory({
+    .name = "memory",
+    .synopsis = "memory",
+    .summary = "the heap the host holds now, plug-in and drivers included",
+    .exits = "0, 2 usage error.",
+    .define = WithoutArguments([](HostSession&, const HostOptions&) {
+      std::printf("memory: %zu bytes of heap in use\n", HeapInUse());
+      std::fflush(stdout);
+      return static_cast<int>(kExitOk);
+    }),
+});
 
 }  // namespace
