@@ -34,10 +34,10 @@ timeout 300 xvfb-run -a -s '-screen 0 1024x768x24' bash -c '
   wine "$SETUP" "/D=C:\\Charting\\Plugins" &
   w=$(xdotool search --sync --name "Setup$" | head -1)
   sleep 3
-  xdotool key --window "$w" Return; sleep 2; shot "$w" installer-settings
-  xdotool key --window "$w" Return; sleep 2; shot "$w" installer-folder
-  xdotool key --window "$w" Return; sleep 8; shot "$w" installer-finish
-  xdotool key --window "$w" Return
+  xdotool key --window "$w" Return 2>/dev/null; sleep 2; shot "$w" installer-settings
+  xdotool key --window "$w" Return 2>/dev/null; sleep 2; shot "$w" installer-folder
+  xdotool key --window "$w" Return 2>/dev/null; sleep 8; shot "$w" installer-finish
+  xdotool key --window "$w" Return 2>/dev/null
   wineserver -w
   # The dialog is closed again within a few tens of milliseconds: the host
   # is stopped as soon as the window is there, photographed, and let go.
