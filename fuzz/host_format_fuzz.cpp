@@ -34,8 +34,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider in(data, size);
   const RecentInfo record = Bytes<RecentInfo>(in);
   const PluginStatus status = Bytes<PluginStatus>(in);
-  QuoteLine(record);
-  ValidJson(QuoteJson(record));
+  const bool connected = in.ConsumeBool();
+  QuoteLine(record, connected);
+  ValidJson(QuoteJson(record, connected));
   ValidJson(StatusJson(status));
   QuoteWindowHeader(in.ConsumeIntegral<int>(), "09:30:00", status, in.ConsumeIntegral<uintptr_t>(),
                     in.ConsumeIntegral<int>());
