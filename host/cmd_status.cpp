@@ -38,16 +38,20 @@ bool IsConnected(const PluginStatus& status) {
 
 std::string StatusWords(const PluginStatus& status) {
   // The long text's lines joined, without the blanks at their ends.
+  // Each text ends at its NUL or at its field's end, whichever comes first.
   std::string detail;
-  for (const char* p = status.szLongMessage; *p != '\0'; ++p) {
-    if (*p == '\n' || (*p == ' ' && (detail.empty() || detail.back() == ' '))) {
+  const char* text = status.szLongMessage;
+  for (size_t i = 0, n = strnlen(text, sizeof status.szLongMessage); i < n; ++i) {
+    if (text[i] == '\n' || (text[i] == ' ' && (detail.empty() || detail.back() == ' '))) {
       if (!detail.empty() && detail.back() != ' ') detail += ' ';
     } else {
-      detail += *p;
+      detail += text[i];
     }
   }
   while (!detail.empty() && detail.back() == ' ') detail.pop_back();
-  return std::string(status.szShortMessage) + (detail.empty() ? "" : ": " + detail);
+  return std::string(status.szShortMessage,
+                     strnlen(status.szShortMessage, sizeof status.szShortMessage)) +
+         (detail.empty() ? "" : ": " + detail);
 }
 
 namespace {
