@@ -75,7 +75,9 @@ window_followed() {  # name, label
   window=$(host_text "$1" | sed -n '/^velmora-host watch .* status Down/,/^$/p')
   if grep -q '^  not connected: Down: .* reconnect in [0-9]* seconds' <<<"$window" &&
      [ "$(grep -c '  stale$' <<<"$window")" = 2 ] &&
-     host_text "$1" | sed -n '/status Down/,$p' | grep -q '^velmora-host watch .* status Conn'; then
+     # grep -c reads to the end: grep -q would end the pipe early, and
+     # under pipefail the writer's broken pipe would fail the check.
+     [ "$(host_text "$1" | sed -n '/status Down/,$p' | grep -c '^velmora-host watch .* status Conn')" -gt 0 ]; then
     pass "$2: the window shows Down with the retry and stale quotes, then Conn"
   else fail "$2: the window did not follow the status" "$(host_text "$1" | tail -30)"; fi
 }

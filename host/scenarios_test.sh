@@ -203,7 +203,7 @@ for WIN in $(windows_builds); do
   updates=$(sed -n 's/^streaming updates: //p' <<<"$out")
   if [ "${updates:-0}" -ge 2 ]; then pass "$W: real timers ticked: $updates streaming updates"
   else fail "$W: expected at least 2 streaming updates, got '${updates}'" "$out"; fi
-  "$ADMIN" calls | grep -qF "Plugin223_Register('$guid'" &&
+  "$ADMIN" calls | grep -cF "Plugin223_Register('$guid'" >/dev/null &&
     pass "$W: registered with the MachineGuid $guid" || fail "$W: no registration for the MachineGuid '$guid'"
 
   for kind in daily intraday; do
