@@ -101,13 +101,7 @@ const CommandRegistration kChart({
              "held bars are corrupt, 2 usage error.",
     .define = [](CLI::App& parser) -> CommandAction {
       auto args = std::make_shared<ChartArgs>();
-      parser.add_option("ticker", args->ticker, "the ticker, as the server knows it")
-          ->required()
-          ->type_name("TICKER");
-      CLI::Option_group* period = parser.add_option_group("period", "which bars");
-      period->add_flag("--daily", args->daily, "daily bars");
-      period->add_flag("--intraday", args->intraday, "one-minute bars");
-      period->require_option(1);
+      AddTickerAndPeriod(parser, args->ticker, args->daily, args->intraday);
       parser.add_option("--capacity", args->capacity, "the chart's bar array (5000)")
           ->check(CLI::Range(1L, 1000000L))
           ->type_name("N");

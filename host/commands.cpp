@@ -130,6 +130,16 @@ int Run(const Parsed& parsed, HostSession& session) {
 
 CommandRegistration::CommandRegistration(CommandSpec spec) { Commands()[spec.name] = spec; }
 
+void AddTickerAndPeriod(CLI::App& parser, std::string& ticker, bool& daily, bool& intraday) {
+  parser.add_option("ticker", ticker, "the ticker, as the server knows it")
+      ->required()
+      ->type_name("TICKER");
+  CLI::Option_group* period = parser.add_option_group("period", "which bars");
+  period->add_flag("--daily", daily, "daily bars");
+  period->add_flag("--intraday", intraday, "one-minute bars");
+  period->require_option(1);
+}
+
 CommandDefinition WithoutArguments(CommandAction action) {
   return [action](CLI::App&) { return action; };
 }

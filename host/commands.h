@@ -38,6 +38,10 @@ using CommandDefinition = std::function<CommandAction(CLI::App& parser)>;
 // The definition of a command that takes no arguments.
 CommandDefinition WithoutArguments(CommandAction action);
 
+// The arguments every bar command takes: the ticker, and exactly one of
+// --daily and --intraday.
+void AddTickerAndPeriod(CLI::App& parser, std::string& ticker, bool& daily, bool& intraday);
+
 struct CommandSpec {
   const char* name;
   // How it is called after the host's own options: "bars TICKER --daily|--intraday ...".
