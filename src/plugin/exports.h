@@ -4,7 +4,7 @@
 #ifndef VELMORA_PLUGIN_EXPORTS_H_
 #define VELMORA_PLUGIN_EXPORTS_H_
 
-#include "host/host_records.h"
+#include "abi/host_records.h"
 
 #if defined(_WIN32)
 #define VELMORA_EXPORT extern "C"
