@@ -1,6 +1,7 @@
-// The thirteen functions the host looks up by name. Plain C names, the C
-// calling convention, and nothing else exported (velmora.def on Windows,
-// symbol visibility on Linux).
+// The thirteen functions the host looks up by name (abi/entry_points.inc).
+// Plain C names, the C calling convention, and nothing else exported (the
+// module definition file on Windows, the version script on Linux, both
+// written from that list).
 #ifndef VELMORA_PLUGIN_EXPORTS_H_
 #define VELMORA_PLUGIN_EXPORTS_H_
 
