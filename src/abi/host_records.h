@@ -78,7 +78,7 @@ struct PluginStatus {
   char szShortMessage[32];
 };
 
-// One bar. DateTime is packed (see host/bar_time.h) and stored low word first.
+// One bar. DateTime is packed (see abi/bar_time.h) and stored low word first.
 struct Quotation {
   union {
     uint64_t DateTime;
