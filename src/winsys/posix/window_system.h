@@ -37,8 +37,8 @@ struct MenuShown {
 WindowHandle CreateWindow();
 void DestroyWindow(WindowHandle window);
 
-// As their Win32 namesakes; each fails (0 or false) on a window it does not
-// know.
+// As their Win32 namesakes; a call naming a window the system does not know
+// fails quietly (false, or no command chosen).
 bool SetTimer(WindowHandle window, uintptr_t id, unsigned milliseconds,
               platform::TimerCallback callback);
 bool KillTimer(WindowHandle window, uintptr_t id);
