@@ -16,13 +16,13 @@
 #include <string>
 #include <vector>
 
+#include "abi/bar_time.h"
 #include "bars/bar_request.h"
 #include "bench_util.h"
 #include "db/connection.h"
 #include "db/database.h"
 #include "db/statements.h"
 #include "db/timestamp_text.h"
-#include "host/bar_time.h"
 #include "lifecycle/conn_state.h"
 #include "platform/odbc.h"
 #include "plugin/global.h"

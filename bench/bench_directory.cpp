@@ -161,7 +161,7 @@ int main(int argc, char** argv) {
       for (int i = 0; i < repetitions; ++i) {
         auto start = Clock::now();
         RunConfigure(session,
-                     {DialogStep{DialogStep::kClick, kRetrieveButton, 0},
+                     {DialogStep{DialogStep::kClick, IDC_RETRIEVE_ALL, 0},
                       DialogStep{DialogStep::kClick, kCancelButton, 0}},
                      [&](const std::string& text) { status = text; });
         imported.push_back(std::chrono::duration<double>(Clock::now() - start).count());

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "src/abi/bar_time.h"
 #include "src/db/timestamp_text.h"
-#include "src/host/bar_time.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   DBTimestamp t{};

@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "host/report.h"
-#include "src/host/bar_time.h"
+#include "src/abi/bar_time.h"
 
 namespace {
 

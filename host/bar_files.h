@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "src/host/host_records.h"
+#include "src/abi/host_records.h"
 
 // Date, time (empty for a daily bar), prices, volume and open interest as
 // plain numbers. A bar whose price is not a number is left out; a volume or

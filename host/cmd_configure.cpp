@@ -26,7 +26,8 @@ int Configure(HostSession& session, const HostOptions& options, const ConfigureA
   const int autoConnect = args.autoConnect.empty() ? -1 : args.autoConnect == "on" ? 1 : 0;
   const bool ok = args.ok;
   std::vector<DialogStep> steps;
-  if (autoConnect >= 0) steps.push_back(DialogStep{DialogStep::kTick, kAutoConnectBox, autoConnect});
+  if (autoConnect >= 0)
+    steps.push_back(DialogStep{DialogStep::kTick, IDC_AUTO_CONNECT, autoConnect});
   steps.push_back(DialogStep{DialogStep::kClick, ok ? kOkButton : kCancelButton, 0});
   const ConfigureResult result = RunConfigure(session, steps, nullptr);
   const DialogReport& dialog = result.dialog;
@@ -59,7 +60,7 @@ int Configure(HostSession& session, const HostOptions& options, const ConfigureA
   std::printf("dialog: \"%s\"\n", dialog.caption.c_str());
   const std::vector<ControlState>& opened = dialog.before.front();
   for (const ControlState& c : opened) std::printf("  %s\n", DescribeControl(c).c_str());
-  const ControlState* box = FindControl(opened, kAutoConnectBox);
+  const ControlState* box = FindControl(opened, IDC_AUTO_CONNECT);
   if (box != nullptr) {
     const bool change = autoConnect >= 0 && autoConnect != box->check;
     std::printf("Auto Connect: %s%s\n", box->check ? "ticked" : "unticked",

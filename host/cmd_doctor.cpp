@@ -11,8 +11,8 @@
 #include "host/host_session.h"
 #include "host/plugin_settings.h"
 #include "host/server_queries.h"
-#include "host/registry_listing.h"
 #include "host/report.h"
+#include "src/platform/registry_listing.h"
 
 namespace {
 
@@ -113,7 +113,7 @@ void ShowPlugin(HostSession& session, const PluginSettings& settings) {
 void Examine(HostSession& session) {
   const PluginSettings settings = ReadPluginSettings();
   for (const DoctorLine& line :
-       CheckSettings(ListRegistryKey(kPluginSettingsKey), settings))
+       CheckSettings(platform::ListRegistryKey(kPluginSettingsKey), settings))
     Print(line);
   Line(!settings.clientId.empty(), "installation id: " + Shown(settings.clientId));
   // In a `run` script the plug-in may already be connected and hold the

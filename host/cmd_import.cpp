@@ -177,14 +177,14 @@ int Import(HostSession& session, const HostOptions& options) {
   {
     ImportProgress progress(options.json);
     result = RunConfigure(session,
-                          {DialogStep{DialogStep::kClick, kRetrieveButton, 0},
+                          {DialogStep{DialogStep::kClick, IDC_RETRIEVE_ALL, 0},
                            DialogStep{DialogStep::kClick, kOkButton, 0}},
                           [&progress](const std::string& text) { progress(text); });
     last = progress.last();
   }
   const DialogReport& dialog = result.dialog;
   const ControlState* button =
-      dialog.before.size() >= 2 ? FindControl(dialog.before[1], kRetrieveButton) : nullptr;
+      dialog.before.size() >= 2 ? FindControl(dialog.before[1], IDC_RETRIEVE_ALL) : nullptr;
   const bool ok = dialog.shown && dialog.refused.empty() && last == "Retrieving all symbol done.";
 
   if (options.json) {

@@ -5,7 +5,7 @@
 ConfigureResult RunConfigure(HostSession& session, std::vector<DialogStep> steps,
                              std::function<void(const std::string&)> onStatus) {
   ConfigureResult result;
-  BeginDialogUser(std::move(steps), kStatusLine, std::move(onStatus));
+  BeginDialogUser(std::move(steps), IDC_STATUS, std::move(onStatus));
   const long long start = SteadyNs();
   result.returned = session.api.Configure("velmora-host", &session.site);
   session.NoteBlock(MillisecondsSince(start), "Configure");

@@ -8,17 +8,15 @@
 #include <vector>
 
 #include "host/dialog_user.h"
+#include "src/ui/resource.h"
 
 class HostSession;
 
-// Control ids of the dialog, as its template has them.
+// The dialog's OK and Cancel buttons (Windows' IDOK and IDCANCEL); its own
+// controls go by their ids in src/ui/resource.h.
 enum : int {
   kOkButton = 1,
   kCancelButton = 2,
-  kRetrieveButton = 4008,
-  kStatusLine = 4010,
-  kAutoConnectBox = 4011,
-  kRemoveZeroVolumeBox = 4012,
 };
 
 struct ConfigureResult {

@@ -79,6 +79,10 @@ PortUse DescribePort(const std::string& text) {
   return use;
 }
 
+using platform::RegistryListing;
+using platform::RegistrySkippedLine;
+using platform::RegistryValue;
+
 namespace {
 
 std::string KindName(RegistryValue::Kind kind, const std::string& type) {

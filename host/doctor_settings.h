@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "host/plugin_settings.h"
-#include "host/registry_listing.h"
+#include "src/platform/registry_listing.h"
 
 struct DoctorLine {
   enum Level { kOk, kInfo, kWarn, kFail };
@@ -31,7 +31,7 @@ struct PortUse {
 PortUse DescribePort(const std::string& text);
 
 // `settings` as the plug-in will read them from the key.
-std::vector<DoctorLine> CheckSettings(const RegistryListing& key,
+std::vector<DoctorLine> CheckSettings(const platform::RegistryListing& key,
                                       const PluginSettings& settings);
 
 #endif  // VELMORA_HOST_DOCTOR_SETTINGS_H_

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "src/host/host_records.h"
+#include "src/abi/host_records.h"
 
 class HostDirectory {
  public:

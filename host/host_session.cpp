@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "host/report.h"
-#include "src/host/host_records.h"
+#include "src/abi/host_records.h"
 #include "src/winsys/host_api.h"
 
 long long SteadyNs() {

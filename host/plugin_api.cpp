@@ -14,6 +14,14 @@ bool Resolve(void* library, const char* name, F* slot, std::string* missing) {
   return *slot != nullptr;
 }
 
+// A slot for each entry point of the list (a listed name without one does not
+// compile), and none besides them and the library.
+#define VELMORA_ENTRY_POINT(name) +1
+static_assert(sizeof(PluginApi) == sizeof(void*) * (1
+#include "src/abi/entry_points.inc"
+                                                    ));
+#undef VELMORA_ENTRY_POINT
+
 }  // namespace
 
 bool PluginApi::Load(const std::string& path, std::string* error) {
@@ -23,19 +31,9 @@ bool PluginApi::Load(const std::string& path, std::string* error) {
     return false;
   }
   std::string missing;
-  Resolve(library, "GetPluginInfo", &GetPluginInfo, &missing);
-  Resolve(library, "Init", &Init, &missing);
-  Resolve(library, "Release", &Release, &missing);
-  Resolve(library, "SetSiteInterface", &SetSiteInterface, &missing);
-  Resolve(library, "SetTimeBase", &SetTimeBase, &missing);
-  Resolve(library, "GetSymbolLimit", &GetSymbolLimit, &missing);
-  Resolve(library, "GetQuotes", &GetQuotes, &missing);
-  Resolve(library, "GetQuotesEx", &GetQuotesEx, &missing);
-  Resolve(library, "GetRecentInfo", &GetRecentInfo, &missing);
-  Resolve(library, "GetStatus", &GetStatus, &missing);
-  Resolve(library, "Notify", &Notify, &missing);
-  Resolve(library, "Configure", &Configure, &missing);
-  Resolve(library, "GetExtraData", &GetExtraData, &missing);
+#define VELMORA_ENTRY_POINT(name) Resolve(library, #name, &name, &missing);
+#include "src/abi/entry_points.inc"
+#undef VELMORA_ENTRY_POINT
   if (!missing.empty()) {
     *error = path + " lacks the entry points " + missing;
     Unload();

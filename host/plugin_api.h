@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "src/host/host_records.h"
+#include "src/abi/host_records.h"
 
 struct PluginApi {
   int (*GetPluginInfo)(PluginInfo*) = nullptr;

@@ -10,17 +10,6 @@
 
 namespace {
 
-// The host's bits in ValidFields for the values the window shows.
-enum : int32_t {
-  kValidLast = 1,
-  kValidOpen = 2,
-  kValidHighLow = 4,
-  kValidTotalVolume = 16,
-  kValidChange = 64,
-  kValidBid = 128,
-  kValidAsk = 256,
-};
-
 // A text field of a record as far as its NUL, and never past the field: a
 // record that lacks the NUL is read no further than its own bytes.
 template <size_t N>

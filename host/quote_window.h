@@ -7,7 +7,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "src/host/host_records.h"
+#include "src/abi/host_records.h"
 
 // "199 (trade)", "1620 (end of day)", "5678 (connect)"; "none yet" for 0.
 std::string TimerName(uintptr_t timer);

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "src/host/bar_time.h"
+#include "src/abi/bar_time.h"
 
 std::string PlainNumber(float value) {
   if (!std::isfinite(value)) return "";

@@ -7,7 +7,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "src/host/host_records.h"
+#include "src/abi/host_records.h"
 
 class HostSession;
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "src/host/bar_time.h"
+#include "src/abi/bar_time.h"
 
 namespace {
 

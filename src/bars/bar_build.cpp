@@ -2,8 +2,8 @@
 
 #include <cmath>
 
+#include "abi/bar_time.h"
 #include "db/format.h"
-#include "host/bar_time.h"
 #include "plugin/global.h"
 
 namespace {

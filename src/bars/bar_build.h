@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "abi/host_records.h"
 #include "db/database.h"
-#include "host/host_records.h"
 
 class CGlobal;
 

@@ -6,7 +6,6 @@
 #include "bars/bar_build.h"
 #include "db/database.h"
 #include "db/statements.h"
-#include "platform/odbc.h"
 #include "platform/platform.h"
 #include "plugin/global.h"
 
@@ -59,9 +58,8 @@ int ReadBars(CGlobal& g, std::vector<Quotation>& fetched, const std::string& tic
   // The driver holds the whole result and knows its size: one allocation
   // for the fetched bars instead of a copy at every growth step. Folded
   // rows only make the room larger than needed.
-  SQLLEN rows = 0;
-  if (SQL_SUCCEEDED(SQLRowCount(static_cast<SQLHSTMT>(rs.m_hstmt), &rows)) && rows > 0 &&
-      rows <= (1 << 24)) {
+  const long long rows = rs.GetRowCount();
+  if (rows > 0 && rows <= (1 << 24)) {
     try {
       fetched.reserve(fetched.size() + static_cast<size_t>(rows));
     } catch (const std::bad_alloc&) {

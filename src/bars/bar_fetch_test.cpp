@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "abi/bar_time.h"
 #include "db/database.h"
 #include "db/statements.h"
-#include "host/bar_time.h"
 #include "testing/bar_rows.h"
 #include "testing/failing_new.h"
 #include "testing/message_boxes.h"

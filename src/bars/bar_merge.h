@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "host/host_records.h"
+#include "abi/host_records.h"
 
 // Keeps the held bars older than the first fetched bar, puts the fetched bars
 // behind them and returns the new count. Within the capacity the newest bars

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "host/bar_time.h"
+#include "abi/bar_time.h"
 #include "testing/bar_rows.h"
 
 namespace {

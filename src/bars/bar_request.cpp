@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "abi/bar_time.h"
 #include "bars/bar_fetch.h"
 #include "bars/bar_merge.h"
 #include "db/database.h"
-#include "host/bar_time.h"
 #include "lifecycle/conn_state.h"
 #include "plugin/global.h"
 

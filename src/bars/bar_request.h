@@ -3,7 +3,7 @@
 #ifndef VELMORA_BARS_BAR_REQUEST_H_
 #define VELMORA_BARS_BAR_REQUEST_H_
 
-#include "host/host_records.h"
+#include "abi/host_records.h"
 
 class CGlobal;
 

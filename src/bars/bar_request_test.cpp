@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "host/bar_time.h"
+#include "abi/bar_time.h"
 #include "lifecycle/conn_state.h"
 #include "testing/bar_rows.h"
 

@@ -322,6 +322,12 @@ void CSRecordset::MoveNext() {
   Fetch();
 }
 
+long long CSRecordset::GetRowCount() const {
+  SQLLEN rows = 0;
+  if (!SQL_SUCCEEDED(SQLRowCount(static_cast<SQLHSTMT>(m_hstmt), &rows))) return -1;
+  return rows;
+}
+
 short CSRecordset::GetFieldIndexByName(std::string_view name) const {
   for (size_t i = 0; i < m_columnNames.size(); ++i)
     if (m_columnNames[i] == name) return static_cast<short>(i);

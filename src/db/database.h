@@ -138,6 +138,9 @@ class CSRecordset {
   short GetODBCFieldCount() const {
     return static_cast<short>(m_columnNames.size());
   }
+  // The rows of the open result as the driver counts them; -1 when it
+  // cannot say.
+  long long GetRowCount() const;
   // The position of a result column, by exact name. Throws CDBException
   // when the result has no column of that name.
   short GetFieldIndexByName(std::string_view name) const;

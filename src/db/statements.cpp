@@ -57,19 +57,25 @@ std::string DisconnectCall(const CGlobal& g) {
                     g.m_nSessionStatus);
 }
 
+MarketStatusColumns MarketStatusNames(const CGlobal& g) {
+  MarketStatusColumns names;
+  names.prevConnId = AssembleName(g, "PrevConnID");
+  names.connId = AssembleName(g, "ConnID");
+  names.sessionStatus = AssembleName(g, "SessionStatus");
+  names.marketDate = AssembleName(g, "MarketDate");
+  return names;
+}
+
 std::string MarketStatusStatement(const CGlobal& g) {
   const std::string market = g.m_strNameShared + AssembleName(g, ".") + g.m_strPollName1;
   const std::string session = g.m_strNameShared + AssembleName(g, ".") + g.m_strPollName2;
-  const std::string prevId = AssembleName(g, "PrevConnID");
-  const std::string currId = AssembleName(g, "ConnID");
-  const std::string status = AssembleName(g, "SessionStatus");
-  const std::string date = AssembleName(g, "MarketDate");
+  const MarketStatusColumns c = MarketStatusNames(g);
   const std::string format =
-      std::string(g.m_szSelect) + " " + g.m_strPollName1 + ".StatusMessage," +
-      g.m_strPollName1 + ".isMarketClosed," + g.m_strPollName2 + ".LastConnID As " + prevId +
-      "," + g.m_strPollName2 + ".CurrConnID As " + currId + "," + g.m_strPollName2 + "." +
-      status + "," + g.m_strPollName1 + "." + date + "," + g.m_strPollName1 + ".EOD " +
-      g.m_szFrom + " " + market + "," + session + " " + g.m_szWhere + " " +
+      std::string(g.m_szSelect) + " " + g.m_strPollName1 + "." + c.statusMessage + "," +
+      g.m_strPollName1 + "." + c.marketClosed + "," + g.m_strPollName2 + ".LastConnID As " +
+      c.prevConnId + "," + g.m_strPollName2 + ".CurrConnID As " + c.connId + "," +
+      g.m_strPollName2 + "." + c.sessionStatus + "," + g.m_strPollName1 + "." + c.marketDate +
+      "," + g.m_strPollName1 + "." + c.eod + " " + g.m_szFrom + " " + market + "," + session + " " + g.m_szWhere + " " +
       g.m_strPollName2 + AssembleName(g, ".Email='%s' And ") + g.m_strPollName2 +
       AssembleName(g, ".ClientID='%s'");
 

@@ -24,6 +24,20 @@ std::string RegisterCall(const CGlobal& g);
 std::string LogCall(const CGlobal& g, const std::string& message);
 std::string DisconnectCall(const CGlobal& g);
 
+// The market-status row's columns, by the names the statement gives them
+// and the poll reads them back under. The connection ids are renamed; the
+// assembled names go through the character table like every run-time name.
+struct MarketStatusColumns {
+  const char* statusMessage = "StatusMessage";
+  const char* marketClosed = "isMarketClosed";
+  const char* eod = "EOD";
+  std::string prevConnId;  // the session's LastConnID
+  std::string connId;      // its CurrConnID
+  std::string sessionStatus;
+  std::string marketDate;
+};
+MarketStatusColumns MarketStatusNames(const CGlobal& g);
+
 // The market-status row of the account, and the report of its two
 // connection ids.
 std::string MarketStatusStatement(const CGlobal& g);

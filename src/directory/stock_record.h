@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "host/host_records.h"
+#include "abi/host_records.h"
 
 // The market number into the word at 296: its bit 0 into bit 0, its bits 1
 // to 14 into bits 2 to 15. Bit 1 and the upper half stay as they were.

@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "host/host_records.h"
+#include "abi/host_records.h"
 
 class CGlobal;
 

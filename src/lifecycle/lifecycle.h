@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "host/host_records.h"
+#include "abi/host_records.h"
 
 class CGlobal;
 

@@ -2,7 +2,7 @@
 #ifndef VELMORA_LIFECYCLE_STATUS_H_
 #define VELMORA_LIFECYCLE_STATUS_H_
 
-#include "host/host_records.h"
+#include "abi/host_records.h"
 
 class CGlobal;
 

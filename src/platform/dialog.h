@@ -1,8 +1,9 @@
 // Modal dialogs from this library's dialog templates, and their controls.
 //
 // Windows: a real dialog from the template resource, through the dialog
-// manager. Linux: src/winsys/posix/dialog_system.h, a headless model with the same
-// controls and ids that the host plays the user of.
+// manager. Linux: the headless dialog model of the window-system library
+// (src/winsys/posix/dialog_system.h), with the same controls and ids, that
+// the host plays the user of.
 #ifndef VELMORA_PLATFORM_DIALOG_H_
 #define VELMORA_PLATFORM_DIALOG_H_
 

@@ -1,10 +1,11 @@
-// The thirteen functions the host looks up by name. Plain C names, the C
-// calling convention, and nothing else exported (velmora.def on Windows,
-// symbol visibility on Linux).
+// The thirteen functions the host looks up by name (abi/entry_points.inc).
+// Plain C names, the C calling convention, and nothing else exported (the
+// module definition file on Windows, the version script on Linux, both
+// written from that list).
 #ifndef VELMORA_PLUGIN_EXPORTS_H_
 #define VELMORA_PLUGIN_EXPORTS_H_
 
-#include "host/host_records.h"
+#include "abi/host_records.h"
 
 #if defined(_WIN32)
 #define VELMORA_EXPORT extern "C"

@@ -2,7 +2,7 @@
 #ifndef VELMORA_PLUGIN_IDENTITY_H_
 #define VELMORA_PLUGIN_IDENTITY_H_
 
-#include "host/host_records.h"
+#include "abi/host_records.h"
 
 extern const PluginInfo kPluginIdentity;
 

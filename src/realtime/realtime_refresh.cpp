@@ -27,9 +27,12 @@ enum Column : int {
   kColumnCount = 19,
 };
 
-// Last price, volumes, change, bid, ask, earnings, dividend, 52-week range
-// and both dates; open (2) and high/low (4) are added only when present.
-constexpr int32_t kBaseValidFields = 0x77D9;
+// What every refreshed record declares valid; open and high/low are added
+// only when present, open interest and shares never.
+constexpr int32_t kBaseValidFields = kValidLast | kValidTradeVolume | kValidTotalVolume |
+                                     kValidChange | kValidBid | kValidAsk | kValidEps |
+                                     kValidDividend | kValid52Week | kValidDateChange |
+                                     kValidDateUpdate;
 
 // The float of a column into a field; a NULL leaves the field as it was.
 void StoreFloat(const CDBVariant& value, float& field) {
@@ -80,8 +83,8 @@ void ApplyRow(CSRecordset& rs, const std::array<short, kColumnCount>& index, std
     record.MoveDate = record.StampDate;
     record.MoveTime = record.StampTime;
   }
-  record.ValidFields =
-      kBaseValidFields + (record.Open != 0.0f ? 2 : 0) + (record.High != 0.0f ? 4 : 0);
+  record.ValidFields = kBaseValidFields + (record.Open != 0.0f ? kValidOpen : 0) +
+                       (record.High != 0.0f ? kValidHighLow : 0);
   record.Status = 15;
 }
 

@@ -6,7 +6,7 @@
 #ifndef VELMORA_REALTIME_REALTIME_TABLE_H_
 #define VELMORA_REALTIME_REALTIME_TABLE_H_
 
-#include "host/host_records.h"
+#include "abi/host_records.h"
 
 class CRealtimeTable {
  public:

@@ -2,10 +2,10 @@
 
 #include <memory>
 
+#include "abi/bar_time.h"
 #include "db/connection.h"
 #include "db/database.h"
 #include "db/statements.h"
-#include "host/bar_time.h"
 #include "testing/test_server.h"
 
 namespace bar_test {

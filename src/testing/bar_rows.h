@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "host/host_records.h"
+#include "abi/host_records.h"
 #include "plugin/global.h"
 
 namespace bar_test {

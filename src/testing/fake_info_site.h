@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "host/host_records.h"
+#include "abi/host_records.h"
 
 namespace fake_host {
 

@@ -3,8 +3,8 @@
 #ifndef VELMORA_UI_CONFIG_DLG_H_
 #define VELMORA_UI_CONFIG_DLG_H_
 
+#include "abi/host_records.h"
 #include "directory/symbol_import.h"
-#include "host/host_records.h"
 #include "ui/dialog.h"
 #include "ui/resource.h"
 

@@ -1,5 +1,5 @@
 // The Linux registry's files: where a key's file is and how its lines are
-// read. The registry calls use them; so does the host's listing of a key.
+// read. The registry calls use them, and so does the listing of a key.
 #ifndef VELMORA_PLATFORM_POSIX_REGISTRY_FILE_H_
 #define VELMORA_PLATFORM_POSIX_REGISTRY_FILE_H_
 

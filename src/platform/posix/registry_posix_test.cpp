@@ -11,11 +11,14 @@
 #include <string>
 #include <vector>
 
-#include "host/registry_listing.h"
 #include "platform/registry.h"
+#include "platform/registry_listing.h"
 #include "testing/test_registry.h"
 
 namespace {
+
+using platform::ListRegistryKey;
+using platform::RegistryListing;
 
 const char kKey[] = "Software\\ZUZ\\Velmora\\Velmora";
 

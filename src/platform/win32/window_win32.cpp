@@ -1,26 +1,44 @@
 #include <windows.h>
 
+#include <map>
+#include <utility>
+
 #include "platform/window.h"
 #include "ui/resource.h"
 
 namespace platform {
 
 namespace {
-// Windows calls timers with its own calling convention.
-TimerCallback g_callback = nullptr;
-VOID CALLBACK Trampoline(HWND window, UINT message, UINT_PTR id, DWORD time) {
-  if (g_callback != nullptr) g_callback(window, message, id, time);
+
+// Windows calls timers with its own calling convention, so every timer goes
+// through the trampoline, which calls the call-back of that window's timer.
+std::map<std::pair<HWND, UINT_PTR>, TimerCallback>& Callbacks() {
+  static std::map<std::pair<HWND, UINT_PTR>, TimerCallback> callbacks;
+  return callbacks;
 }
+
+VOID CALLBACK Trampoline(HWND window, UINT message, UINT_PTR id, DWORD time) {
+  auto it = Callbacks().find({window, id});
+  if (it == Callbacks().end() || it->second == nullptr) return;
+  // The call-back may stop or restart its own timer.
+  const TimerCallback callback = it->second;
+  callback(window, message, id, time);
+}
+
 }  // namespace
 
 uintptr_t StartTimer(WindowHandle window, uintptr_t id, unsigned milliseconds,
                      TimerCallback callback) {
-  g_callback = callback;
-  return SetTimer(static_cast<HWND>(window), id, milliseconds, Trampoline);
+  HWND hwnd = static_cast<HWND>(window);
+  const UINT_PTR started = SetTimer(hwnd, id, milliseconds, Trampoline);
+  if (started != 0) Callbacks()[{hwnd, id}] = callback;
+  return started;
 }
 
 bool StopTimer(WindowHandle window, uintptr_t id) {
-  return KillTimer(static_cast<HWND>(window), id) != 0;
+  HWND hwnd = static_cast<HWND>(window);
+  Callbacks().erase({hwnd, id});
+  return KillTimer(hwnd, id) != 0;
 }
 
 bool PostToWindow(WindowHandle window, unsigned message) {

@@ -70,23 +70,16 @@ std::deque<std::pair<WindowHandle, unsigned>>& Messages() { return S().messages;
 
 const MenuShown& LastMenu() { return S().lastMenu; }
 
-}  // namespace window_system
-
-// What the plug-in calls.
-namespace platform {
-
-using window_system::S;
-
-uintptr_t StartTimer(WindowHandle window, uintptr_t id, unsigned milliseconds,
-                     TimerCallback callback) {
-  if (S().windows.count(window) == 0 || callback == nullptr) return 0;
-  S().timers[{window, id}] = window_system::Timer{milliseconds, S().now + milliseconds, callback};
-  return id;
+bool SetTimer(WindowHandle window, uintptr_t id, unsigned milliseconds,
+              platform::TimerCallback callback) {
+  if (S().windows.count(window) == 0 || callback == nullptr) return false;
+  S().timers[{window, id}] = Timer{milliseconds, S().now + milliseconds, callback};
+  return true;
 }
 
-bool StopTimer(WindowHandle window, uintptr_t id) { return S().timers.erase({window, id}) > 0; }
+bool KillTimer(WindowHandle window, uintptr_t id) { return S().timers.erase({window, id}) > 0; }
 
-bool PostToWindow(WindowHandle window, unsigned message) {
+bool PostMessage(WindowHandle window, unsigned message) {
   if (S().windows.count(window) == 0) return false;
   S().messages.emplace_back(window, message);
   return true;
@@ -97,35 +90,28 @@ void CursorPosition(int* x, int* y) {
   *y = 1000;
 }
 
-int TrackStatusMenu(WindowHandle owner, int x, int y, bool connectEnabled,
-                    bool disconnectEnabled) {
-  S().lastMenu = window_system::MenuShown{true, x - 5, y, connectEnabled, disconnectEnabled};
+int TrackPopupMenu(WindowHandle owner, int x, int y, bool connectEnabled,
+                   bool disconnectEnabled) {
+  S().lastMenu = MenuShown{true, x, y, connectEnabled, disconnectEnabled};
   if (S().windows.count(owner) == 0) return 0;
   int choice = S().menuChoice;
   S().menuChoice = 0;
-  // A grayed command cannot be chosen.
   if ((choice == ID_CONNECT && !connectEnabled) || (choice == ID_DISCONNECT && !disconnectEnabled))
     return 0;
   return choice;
 }
 
-// Nobody is at a screen: the box is written to standard error and answered
-// with its default button, at once or, when boxes are held, after the
-// window system's clock has run their time as a modal loop would.
-int ShowMessageBox(const std::string& text, unsigned /*style*/) {
+// Nobody is at a screen: the box is answered at once or, when boxes are
+// held, after the clock has run their time as a modal loop would.
+int MessageBox(const std::string& text) {
   S().lastBox = text;
   std::fprintf(stderr, "[message box] %s\n", text.c_str());
   if (S().boxObserver != nullptr) S().boxObserver(text.c_str());
-  if (S().boxHold > 0) window_system::Advance(S().boxHold);
+  if (S().boxHold > 0) Advance(S().boxHold);
   return 1;  // IDOK
 }
 
-// There is no cursor to change.
-WaitCursor::WaitCursor() : m_previous(nullptr) {}
-
-WaitCursor::~WaitCursor() = default;
-
-}  // namespace platform
+}  // namespace window_system
 
 // What the host and the tests call.
 namespace winsys {

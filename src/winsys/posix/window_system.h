@@ -1,13 +1,13 @@
 // The Linux stand-in for the Windows window services: windows the host
 // creates, timers keyed by window and id with a call-back, a posted-message
-// queue, a popup menu whose choice the host scripts, and a millisecond clock
-// that only moves when the host (in real time) or a test (by hand) moves it.
-// Everything runs on the one thread that pumps it.
+// queue, a popup menu whose choice the host scripts, message boxes that
+// nobody answers but the host, and a millisecond clock that only moves when
+// the host (in real time) or a test (by hand) moves it. Everything runs on
+// the one thread that pumps it.
 //
-// It implements the window services of src/platform/window.h and the
-// message box of src/platform/platform.h for the plug-in, and
-// src/winsys/host_api.h for the host; this header adds what the tests
-// need to drive its clock and look inside.
+// The plug-in's side of the seam (src/platform/posix/) calls it as the
+// Windows side calls user32; the host calls it through src/winsys/host_api.h;
+// the tests drive its clock and look inside through the rest of this header.
 #ifndef VELMORA_WINSYS_POSIX_WINDOW_SYSTEM_H_
 #define VELMORA_WINSYS_POSIX_WINDOW_SYSTEM_H_
 
@@ -15,6 +15,7 @@
 #include <deque>
 #include <map>
 #include <set>
+#include <string>
 #include <utility>
 
 #include "platform/window.h"
@@ -35,6 +36,21 @@ struct MenuShown {
 
 WindowHandle CreateWindow();
 void DestroyWindow(WindowHandle window);
+
+// As their Win32 namesakes; a call naming a window the system does not know
+// fails quietly (false, or no command chosen).
+bool SetTimer(WindowHandle window, uintptr_t id, unsigned milliseconds,
+              platform::TimerCallback callback);
+bool KillTimer(WindowHandle window, uintptr_t id);
+bool PostMessage(WindowHandle window, unsigned message);
+void CursorPosition(int* x, int* y);
+// The status menu at (x, y), its two commands enabled or grayed: the
+// command the host scripted, or 0 (a grayed command cannot be chosen).
+int TrackPopupMenu(WindowHandle owner, int x, int y, bool connectEnabled,
+                   bool disconnectEnabled);
+// The box is written to standard error and answered with its default
+// button (IDOK, 1).
+int MessageBox(const std::string& text);
 
 uint64_t Now();
 // Moves the clock and runs every timer that falls due, in time order;

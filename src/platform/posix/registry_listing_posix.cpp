@@ -1,22 +1,20 @@
 // The Linux registry key listed from its file, line by line as the
 // registry calls read it.
-#include "host/registry_listing.h"
+#include "platform/posix/registry_file.h"
+#include "platform/posix/registry_line.h"
+#include "platform/registry_listing.h"
 
-#include "src/platform/posix/registry_file.h"
-#include "src/platform/posix/registry_line.h"
-
-using platform::KeyFileState;
-using platform::RegistryLine;
+namespace platform {
 
 RegistryListing ListRegistryKey(const std::string& key) {
   RegistryListing listing;
-  listing.where = platform::RegistryKeyFile(key);
+  listing.where = RegistryKeyFile(key);
   std::vector<std::string> lines;
-  const KeyFileState state = platform::ReadKeyFile(listing.where, &lines, &listing.error);
+  const KeyFileState state = ReadKeyFile(listing.where, &lines, &listing.error);
   listing.exists = state != KeyFileState::kMissing;
   if (state != KeyFileState::kUnreadable) listing.error.clear();
   for (size_t i = 0; i < lines.size(); ++i) {
-    const RegistryLine parsed = platform::ParseRegistryLine(lines[i]);
+    const RegistryLine parsed = ParseRegistryLine(lines[i]);
     const int number = static_cast<int>(i + 1);
     if (parsed.kind == RegistryLine::kBad) {
       listing.skipped.push_back({number, lines[i], parsed.name, parsed.reason});
@@ -33,3 +31,5 @@ RegistryListing ListRegistryKey(const std::string& key) {
   }
   return listing;
 }
+
+}  // namespace platform

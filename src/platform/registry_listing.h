@@ -1,12 +1,15 @@
 // A registry key listed whole, as a person looking for a fault needs to see
-// it: for doctor, which tells what the plug-in will make of its settings.
-// The plug-in itself reads one value at a time (src/platform/registry.h).
-#ifndef VELMORA_HOST_REGISTRY_LISTING_H_
-#define VELMORA_HOST_REGISTRY_LISTING_H_
+// it: for the stand-in host's doctor, which tells what the plug-in will make
+// of its settings. Linked into the host only; the plug-in itself reads one
+// value at a time (registry.h).
+#ifndef VELMORA_PLATFORM_REGISTRY_LISTING_H_
+#define VELMORA_PLATFORM_REGISTRY_LISTING_H_
 
 #include <cstdint>
 #include <string>
 #include <vector>
+
+namespace platform {
 
 struct RegistryValue {
   enum Kind { kText, kNumber, kOther };
@@ -36,4 +39,6 @@ struct RegistryListing {
 // The current user's key `key` (under HKEY_CURRENT_USER).
 RegistryListing ListRegistryKey(const std::string& key);
 
-#endif  // VELMORA_HOST_REGISTRY_LISTING_H_
+}  // namespace platform
+
+#endif  // VELMORA_PLATFORM_REGISTRY_LISTING_H_

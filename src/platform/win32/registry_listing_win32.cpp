@@ -3,7 +3,9 @@
 
 #include <cstring>
 
-#include "host/registry_listing.h"
+#include "platform/registry_listing.h"
+
+namespace platform {
 
 RegistryListing ListRegistryKey(const std::string& key) {
   RegistryListing listing;
@@ -42,3 +44,5 @@ RegistryListing ListRegistryKey(const std::string& key) {
   RegCloseKey(handle);
   return listing;
 }
+
+}  // namespace platform

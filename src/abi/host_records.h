@@ -4,8 +4,8 @@
 // so the same declarations serve the 32-bit shipping DLL, the 64-bit DLL and the
 // Linux build. The 32-bit host's byte layout is checked below at compile time;
 // records without pointers have the same layout on every build.
-#ifndef VELMORA_HOST_HOST_RECORDS_H_
-#define VELMORA_HOST_HOST_RECORDS_H_
+#ifndef VELMORA_ABI_HOST_RECORDS_H_
+#define VELMORA_ABI_HOST_RECORDS_H_
 
 #include <cstddef>
 #include <cstdint>
@@ -78,7 +78,7 @@ struct PluginStatus {
   char szShortMessage[32];
 };
 
-// One bar. DateTime is packed (see host/bar_time.h) and stored low word first.
+// One bar. DateTime is packed (see abi/bar_time.h) and stored low word first.
 struct Quotation {
   union {
     uint64_t DateTime;
@@ -148,6 +148,24 @@ struct RecentInfo {
   float TradeVolumeFloat;
   float TotalVolumeFloat;
 };
+
+// The bits of RecentInfo::ValidFields: which of the record's values the host
+// may show.
+constexpr int32_t kValidLast = 1;
+constexpr int32_t kValidOpen = 2;
+constexpr int32_t kValidHighLow = 4;
+constexpr int32_t kValidTradeVolume = 8;
+constexpr int32_t kValidTotalVolume = 16;
+constexpr int32_t kValidOpenInterest = 32;
+constexpr int32_t kValidChange = 64;  // the previous price and the change
+constexpr int32_t kValidBid = 128;
+constexpr int32_t kValidAsk = 256;
+constexpr int32_t kValidEps = 512;
+constexpr int32_t kValidDividend = 1024;
+constexpr int32_t kValidShares = 2048;
+constexpr int32_t kValid52Week = 4096;  // high and low
+constexpr int32_t kValidDateChange = 8192;
+constexpr int32_t kValidDateUpdate = 16384;
 
 // A symbol in the host's database, as far as the directory import fills it.
 struct StockInfo {
@@ -236,4 +254,4 @@ static_assert(offsetof(InfoSite, SetCategoryName) == 12);
 static_assert(offsetof(InfoSite, SetIndustrySector) == 20);
 #endif
 
-#endif  // VELMORA_HOST_HOST_RECORDS_H_
+#endif  // VELMORA_ABI_HOST_RECORDS_H_

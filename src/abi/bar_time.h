@@ -6,8 +6,8 @@
 // which orders stamps by time. A daily bar carries the end-of-day marker:
 // hour and minute bits all 1 and the low word 0xFFFFFFC0, so that it sorts
 // after every intraday bar of its day.
-#ifndef VELMORA_HOST_BAR_TIME_H_
-#define VELMORA_HOST_BAR_TIME_H_
+#ifndef VELMORA_ABI_BAR_TIME_H_
+#define VELMORA_ABI_BAR_TIME_H_
 
 #include <cstdint>
 
@@ -59,4 +59,4 @@ inline int BarDateNumber(uint64_t stamp) {
   return t.year * 10000 + t.month * 100 + t.day;
 }
 
-#endif  // VELMORA_HOST_BAR_TIME_H_
+#endif  // VELMORA_ABI_BAR_TIME_H_
