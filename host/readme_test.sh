@@ -17,22 +17,12 @@
 # Ends with "N passed, N failed".
 set -uo pipefail
 
-ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+source "$(dirname "${BASH_SOURCE[0]}")/scenario_lib.sh"
 README="$ROOT/README.md"
-PASS=0
-FAIL=0
-pass() { PASS=$((PASS + 1)); printf 'ok   %s\n' "$1"; }
-fail() { FAIL=$((FAIL + 1)); printf 'FAIL %s\n' "$1"; [ -z "${2:-}" ] || printf '%s\n' "$2" | sed 's/^/       /'; }
-
-cd "$ROOT"
-eval "$(scripts/dbserver env)" || { echo "0 passed, 1 failed"; exit 1; }
 scripts/dbserver status >/dev/null || { echo "FAIL no data server runs in $VELMORA_RUN_DIR"; echo "0 passed, 1 failed"; exit 1; }
 
 # The settings scripts/demo writes: the private server, AutoConnect.
-key="$VELMORA_REGISTRY_DIR/HKEY_CURRENT_USER/Software/ZUZ/Velmora/Velmora.reg"
-mkdir -p "$(dirname "$key")"
-printf '"ServerAddress"="%s"\n"ServerPort"="%s"\n"AutoConnect"=dword:00000001\n' \
-  "$VELMORA_DB_HOST" "$VELMORA_DB_PORT" >"$key"
+write_settings "$VELMORA_REGISTRY_DIR" 1
 
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
@@ -153,6 +143,4 @@ for command in "client-id" "menu" "doctor" "bars BBCA --daily --again" "info" "u
   else fail "velmora-host $command --json: exit $rc, not one JSON value" "$(head -c 600 <<<"$out")"; fi
 done
 
-echo
-echo "$PASS passed, $FAIL failed"
-[ "$FAIL" -eq 0 ]
+summary

@@ -18,7 +18,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/scenario_lib.sh"
 
 # A registry of our own for the Linux host: the private server, AutoConnect.
 export VELMORA_REGISTRY_DIR="$VELMORA_RUN_DIR/scenarios-registry"
-key="$VELMORA_REGISTRY_DIR/HKEY_CURRENT_USER/Software/ZUZ/Velmora/Velmora.reg"
+key=$(settings_key)
 write_settings "$VELMORA_REGISTRY_DIR" 1
 session() { "$ADMIN" session "$CLIENT_ID" "$@" >/dev/null; }
 
