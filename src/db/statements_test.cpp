@@ -86,6 +86,7 @@ TEST(Statements, EachIsItsTemplateInStatementsMdFilledTheSameWay) {
             BuildBarQuery(g, ticker, 60, "2024-03-05", "00:00"));
   EXPECT_EQ(Fill(doc["intraday-bars"], intraday.c_str(), "B", "20240305235959"),
             BuildBarQuery(g, "B", 60, "2024-03-05", "23:59:59"));
+  EXPECT_EQ("", BuildBarQuery(g, "B", 300, "2024-03-05", "00:00")) << "no statement for 5 minutes";
   const std::string symbols = BuildSymbolList(g, {"BBCA", "T'%s"});
   EXPECT_EQ("'BBCA','T'%s'", symbols);
   EXPECT_EQ(Fill(doc["realtime"], doc["list "].c_str(), symbols.c_str()),
