@@ -178,17 +178,16 @@ TEST_F(BarServerTest, AdjustmentsRescaleEveryEarlierBarInTurn) {
   g.m_strColCloseBidAsk = "AvgPrice";
   LoadRows("NVEod", "ZZADJ",
            "('2024-03-04',10,10,10,10,-5,10),('2024-03-05',20,20,20,20,100,10),"
-           "('2024-03-06',8,8,8,8,-7,0),('2024-03-07',0,0,0,0,3,5),"
-           "('2024-03-08',4,4,4,4,9,16),('2024-03-11',2,2,2,2,-1,2)");
+           "('2024-03-06',8,8,8,8,-7,0),('2024-03-07',4,4,4,4,9,16),('2024-03-08',0,0,0,0,-1,5)");
   Quotation held[3] = {Held(PackBarTime(2024, 3, 1, 0, 0, 0), 8, -3),
                        Held(PackBarTime(2024, 3, 2, 0, 0, 0), 6, 40),
                        Held(PackBarTime(2024, 3, 3, 0, 0, 0), 9, 9)};
   held[0].OpenInterest = held[1].OpenInterest = 2;
   held[2].OpenInterest = 1;
-  // By 0.5 (volumes by 2), nothing, 1 (a close of 0), then by 4.
+  // By 1, 0.5 (volumes by 2), nothing, 4 (volumes by 0.25), 1 (a close of 0).
   EXPECT_EQ((Bars{"20240304 eod 20/20/20/20 0 2/0/0", "20240305 eod 40/40/40/40 50",
-                  "20240306 eod 32/32/32/32 0", "20240307 eod 0/0/0/0 0.75",
-                  "20240308 eod 16/16/16/16 2.25", "20240311 eod 2/2/2/2 0"}),
+                  "20240306 eod 32/32/32/32 0", "20240307 eod 16/16/16/16 2.25",
+                  "20240308 eod 0/0/0/0 0"}),
             Fetch(g, "ZZADJ", 86400, "2024-03-04", 2, held));
   EXPECT_EQ((Bars{"20240301 00:00:00 16/16/16/16 0 4/0/0", "20240302 00:00:00 12/12/12/12 20 4/0/0",
                   "20240303 00:00:00 9/9/9/9 9 1/0/0"}),
@@ -200,6 +199,11 @@ TEST_F(BarServerTest, AdjustmentsRescaleEveryEarlierBarInTurn) {
                        Held(EodMarker(PackBarTime(2024, 3, 5, 0, 0, 0)), 10.5f, 1)};
   Fetch(g, "ZZADJ", 86400, "2024-03-05", 1, same);
   EXPECT_EQ("20240301 00:00:00 32/32/32/32 20", Show(same[0]));
+  // Rows of a factor of 1 only: the held volumes below 0 still become 0.
+  Quotation below[2] = {Held(PackBarTime(2024, 3, 1, 0, 0, 0), 8, -3),
+                        Held(PackBarTime(2024, 3, 2, 0, 0, 0), 9, -9)};
+  Fetch(g, "ZZADJ", 86400, "2024-03-08", 1, below);
+  EXPECT_EQ((Bars{"20240301 00:00:00 8/8/8/8 0", "20240302 00:00:00 9/9/9/9 -9"}), Show(below, 2));
 
   // A later row of the same minute replaces the bar with its own values,
   // which the next row's factor of 1 still reaches.

@@ -95,6 +95,7 @@ TEST_F(SymbolImportTest, CallsTheHostInTheSpecifiedOrder) {
   EXPECT_EQ("Undefined", (host.names[{2, 63}]));
   EXPECT_EQ("", (host.names[{3, 255}]));
   EXPECT_EQ(0, host.sectorOf[255]);
+  EXPECT_FALSE(host.names.count({2, 64}) || host.names.count({3, 256})) << "past the host's slots";
   Texts expected;
   for (const char* market : {"0 Undefined", "1 IDX", "2 IDX Derivatif", "3 World Market"})
     expected.push_back(std::string("name 0 ") + market);
