@@ -155,6 +155,4 @@ else
   done
 fi
 
-echo
-echo "$PASS passed, $FAIL failed"
-[ "$FAIL" -eq 0 ]
+summary

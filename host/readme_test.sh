@@ -132,6 +132,7 @@ host_case 2 "--capacity: Value 0 not in range 1 to 10000000" bars BBCA --daily -
 host_case 2 "--seconds: 1 required N" watch BBCA --seconds
 host_case 2 "--json: demo prints no JSON" --json demo
 host_case 2 "unknown command 'frob'" frob
+host_case 2 "bbca.csv holds more bars than the capacity 1" bars BBCA --daily --hold bbca.csv --capacity 1
 for command in bars client-id configure connect demo disconnect doctor echo import info menu run status updates wait watch; do
   host_case 0 "Exit codes: " "$command" --help
 done
