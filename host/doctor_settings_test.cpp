@@ -30,6 +30,10 @@ TEST(DoctorPortTest, ThePortTheDriverUses) {
   EXPECT_EQ("server port '125933' is outside 1 to 65535: the driver keeps its low 16 bits and "
             "connects to port 60397",
             DescribePort("125933").line.text);
+  EXPECT_EQ("server port '' is empty: the driver connects to its default port 3306",
+            DescribePort("").line.text);
+  EXPECT_EQ("server port '-1' is outside 1 to 65535 and the driver cannot connect with it",
+            DescribePort("-1").line.text);
 }
 
 TEST(DoctorPortTest, TextsAreShownOnOneLine) {

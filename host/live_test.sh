@@ -56,10 +56,7 @@ print(eval(sys.argv[1]))' "$1" "$2" 2>&1
 
 echo "== the Linux host: usage, refusals, one update"
 export VELMORA_REGISTRY_DIR="$ROOT/.run/live-registry"
-key="$VELMORA_REGISTRY_DIR/HKEY_CURRENT_USER/Software/ZUZ/Velmora/Velmora.reg"
-mkdir -p "$(dirname "$key")"
-printf '"ServerAddress"="%s"\n"ServerPort"="%s"\n"AutoConnect"=dword:00000001\n' \
-  "$VELMORA_DB_HOST" "$VELMORA_DB_PORT" >"$key"
+write_settings "$VELMORA_REGISTRY_DIR" 1
 "$ADMIN" market trading >/dev/null
 
 out=$("$HOST" watch 2>&1); rc=$?
@@ -158,6 +155,4 @@ else
   done
 fi
 
-echo
-echo "$PASS passed, $FAIL failed"
-[ "$FAIL" -eq 0 ]
+summary

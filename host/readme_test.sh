@@ -17,22 +17,12 @@
 # Ends with "N passed, N failed".
 set -uo pipefail
 
-ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+source "$(dirname "${BASH_SOURCE[0]}")/scenario_lib.sh"
 README="$ROOT/README.md"
-PASS=0
-FAIL=0
-pass() { PASS=$((PASS + 1)); printf 'ok   %s\n' "$1"; }
-fail() { FAIL=$((FAIL + 1)); printf 'FAIL %s\n' "$1"; [ -z "${2:-}" ] || printf '%s\n' "$2" | sed 's/^/       /'; }
-
-cd "$ROOT"
-eval "$(scripts/dbserver env)" || { echo "0 passed, 1 failed"; exit 1; }
 scripts/dbserver status >/dev/null || { echo "FAIL no data server runs in $VELMORA_RUN_DIR"; echo "0 passed, 1 failed"; exit 1; }
 
 # The settings scripts/demo writes: the private server, AutoConnect.
-key="$VELMORA_REGISTRY_DIR/HKEY_CURRENT_USER/Software/ZUZ/Velmora/Velmora.reg"
-mkdir -p "$(dirname "$key")"
-printf '"ServerAddress"="%s"\n"ServerPort"="%s"\n"AutoConnect"=dword:00000001\n' \
-  "$VELMORA_DB_HOST" "$VELMORA_DB_PORT" >"$key"
+write_settings "$VELMORA_REGISTRY_DIR" 1
 
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
@@ -142,6 +132,7 @@ host_case 2 "--capacity: Value 0 not in range 1 to 10000000" bars BBCA --daily -
 host_case 2 "--seconds: 1 required N" watch BBCA --seconds
 host_case 2 "--json: demo prints no JSON" --json demo
 host_case 2 "unknown command 'frob'" frob
+host_case 2 "bbca.csv holds more bars than the capacity 1" bars BBCA --daily --hold bbca.csv --capacity 1
 for command in bars client-id configure connect demo disconnect doctor echo import info menu run status updates wait watch; do
   host_case 0 "Exit codes: " "$command" --help
 done
@@ -153,6 +144,4 @@ for command in "client-id" "menu" "doctor" "bars BBCA --daily --again" "info" "u
   else fail "velmora-host $command --json: exit $rc, not one JSON value" "$(head -c 600 <<<"$out")"; fi
 done
 
-echo
-echo "$PASS passed, $FAIL failed"
-[ "$FAIL" -eq 0 ]
+summary

@@ -1,7 +1,8 @@
-# What the stand-in host's scenario tests share: the private server's
-# settings, checks that count, the server's own view of the plug-in's
-# connections, and a host in the background whose every output line is
-# stamped with the time it arrived. Sourced, not run.
+# What every shell suite shares: the private server's settings, checks
+# that count and the last line that scripts/test reads ("N passed, N
+# failed"), the plug-in's settings key, the server's own view of the
+# plug-in's connections, and a host in the background whose every output
+# line is stamped with the time it arrived. Sourced, not run.
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$ROOT"
@@ -16,21 +17,39 @@ mkdir -p "$(dirname "$LOG")"
 PASS=0
 FAIL=0
 pass() { PASS=$((PASS + 1)); printf 'ok   %s\n' "$1"; }
-fail() { FAIL=$((FAIL + 1)); printf 'FAIL %s\n' "$1"; [ -z "${2:-}" ] || printf '%s\n' "$2" | sed 's/^/       /'; }
+fail() {  # description, lines that explain it...
+  FAIL=$((FAIL + 1)); printf 'FAIL %s\n' "$1"; shift
+  local line
+  for line in "$@"; do printf '%s\n' "$line" | head -40 | sed 's/^/       /'; done
+}
+check() {  # description, expected, actual
+  if [ "$2" = "$3" ]; then pass "$1"; else fail "$1" "expected: $2" "actual:   $3"; fi
+}
 expect() {  # description, text that must appear, output
   if grep -qF -- "$2" <<<"$3"; then pass "$1"; else fail "$1" "wanted '$2' in:"$'\n'"$3"; fi
 }
 summary() { echo; echo "$PASS passed, $FAIL failed"; [ "$FAIL" -eq 0 ]; }
 
-# A settings key for a Linux host: the private server, AutoConnect 0 or 1.
-write_settings() {  # registry folder, auto-connect
-  local key="$1/HKEY_CURRENT_USER/Software/ZUZ/Velmora/Velmora.reg"
+# The plug-in's settings key as a Linux registry file (wine_lib.sh names
+# the key).
+settings_key() {  # registry folder (default $VELMORA_REGISTRY_DIR)
+  echo "${1:-$VELMORA_REGISTRY_DIR}/HKEY_CURRENT_USER/${SETTINGS_KEY//\\//}.reg"
+}
+settings_lines() {  # registry folder, value lines...: the key holds exactly these
+  local key
+  key=$(settings_key "$1"); shift
   mkdir -p "$(dirname "$key")"
-  printf '"ServerAddress"="%s"\n"ServerPort"="%s"\n"AutoConnect"=dword:%08d\n' \
-    "$VELMORA_DB_HOST" "$VELMORA_DB_PORT" "$2" >"$key"
+  printf '%s\n' "$@" >"$key"
+}
+# The private server, AutoConnect 0 or 1.
+write_settings() {  # registry folder, auto-connect
+  settings_lines "$1" "\"ServerAddress\"=\"$VELMORA_DB_HOST\"" "\"ServerPort\"=\"$VELMORA_DB_PORT\"" \
+    "$(printf '"AutoConnect"=dword:%08d' "$2")"
 }
 
+# The server's own superuser; sql: the same on the plug-in's database.
 superuser() { mariadb --no-defaults --socket="$VELMORA_DB_SOCKET" -u "$(id -un)" -N -B -e "$1"; }
+sql() { superuser "USE db_amiplugin; $1"; }
 plugin_connections() {
   superuser "SELECT COUNT(*) FROM information_schema.PROCESSLIST WHERE USER='velmora_plugin'"
 }

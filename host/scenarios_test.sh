@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The connection's life through the stand-in host, in real time, against the
 # private server: a connection the server ends (KILL), sessions the server
-# refuses, a chart that holds bars, and the same connect, tick and
-# disconnect under Wine with real window timers and the real popup menu.
+# refuses, and the same connect, tick and disconnect under Wine with real
+# window timers and the real popup menu. Bars merged into a chart that holds
+# some: the bar request and merge tests, and host/crossbuild_test.sh.
 # Outages of the server are host/outages_test.sh.
 #
 # The host runs a script from standard input, fed a line at a time; after
@@ -18,7 +19,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/scenario_lib.sh"
 
 # A registry of our own for the Linux host: the private server, AutoConnect.
 export VELMORA_REGISTRY_DIR="$VELMORA_RUN_DIR/scenarios-registry"
-key="$VELMORA_REGISTRY_DIR/HKEY_CURRENT_USER/Software/ZUZ/Velmora/Velmora.reg"
+key=$(settings_key)
 write_settings "$VELMORA_REGISTRY_DIR" 1
 session() { "$ADMIN" session "$CLIENT_ID" "$@" >/dev/null; }
 
@@ -127,45 +128,6 @@ calls=$("$ADMIN" calls | grep -c "Plugin223_Log('$CLIENT_ID'" || true)
 if [ "$calls" -ge 1 ]; then pass "the refusal was logged on the server ($calls log calls)"
 else fail "no Plugin223_Log call for $CLIENT_ID"; fi
 
-echo "== a chart that holds bars asks again"
-# Twelve daily and twelve one-minute rows on the server. The chart holds ten
-# of them from an earlier session, with other prices, so that what is kept
-# can be told from what is fetched: the request starts at the last held
-# bar, which the fetched one replaces, and every older held bar stays.
-T=ZZMERGE$$
-BARS=$(mktemp -d)
-{
-  echo "Ticker,Date,Time,Open,High,Low,Close,Volume,AdjClose"
-  for i in $(seq 1 12); do printf '%s,2025-10-%02d,,%d.25,%d.5,%d,%d.75,%d,%d.75\n' $T $((i + 6)) $((100 + i)) $((101 + i)) $((99 + i)) $((100 + i)) $((1000 * i)) $((100 + i)); done
-} >"$BARS/daily.csv"
-{
-  echo "Ticker,Date,Time,Open,High,Low,Close,Volume,AdjClose"
-  for i in $(seq 1 12); do printf '%s,2025-10-20,10:%02d:00,%d.5,%d,%d,%d.5,%d,%d.5\n' $T $i $((200 + i)) $((201 + i)) $((199 + i)) $((200 + i)) $((10 * i)) $((200 + i)); done
-} >"$BARS/intraday.csv"
-"$ADMIN" load-bars --daily "$BARS/daily.csv" >/dev/null
-"$ADMIN" load-bars --intraday "$BARS/intraday.csv" >/dev/null
-# held.csv: the first ten bars of a fresh request, their closes moved by 1000.
-# expected.csv: held bars older than the tenth, then the fresh bars from the
-# tenth on; with a capacity of 8, the newest 8 of those.
-bars_host() { "$HOST" bars "$@" >>"$LOG" 2>&1; }
-for kind in daily intraday; do
-  bars_host $T --$kind --csv "$BARS/$kind-fresh.csv"
-  awk -F, -v OFS=, 'NR == 1 || NR <= 11 { if (NR > 1) $6 += 1000; print }' \
-    "$BARS/$kind-fresh.csv" >"$BARS/$kind-held.csv"
-  { head -10 "$BARS/$kind-held.csv"; sed -n '11,$p' "$BARS/$kind-fresh.csv"; } >"$BARS/$kind-expected.csv"
-  { head -1 "$BARS/$kind-expected.csv"; tail -8 "$BARS/$kind-expected.csv"; } >"$BARS/$kind-expected8.csv"
-  bars_host $T --$kind --hold "$BARS/$kind-held.csv" --csv "$BARS/$kind-merged.csv"
-  bars_host $T --$kind --hold "$BARS/$kind-held.csv" --capacity 8 --csv "$BARS/$kind-merged8.csv" ||
-    true  # a held file larger than the capacity is refused: no CSV
-  bars_host $T --$kind --hold "$BARS/$kind-expected8.csv" --capacity 8 --csv "$BARS/$kind-full8.csv"
-  if [ "$(wc -l <"$BARS/$kind-fresh.csv")" = 13 ] && cmp -s "$BARS/$kind-merged.csv" "$BARS/$kind-expected.csv"; then
-    pass "$kind: held bars older than the last one kept, the rest fetched (12 bars)"
-  else fail "$kind: the merged bars differ from the held and fetched ones" "$(diff "$BARS/$kind-expected.csv" "$BARS/$kind-merged.csv" 2>&1 | head -8)"; fi
-  if [ ! -e "$BARS/$kind-merged8.csv" ] && cmp -s "$BARS/$kind-full8.csv" "$BARS/$kind-expected8.csv"; then
-    pass "$kind: a full chart of 8 asks again and keeps its 8 newest bars"
-  else fail "$kind: capacity 8" "$(diff "$BARS/$kind-expected8.csv" "$BARS/$kind-full8.csv" 2>&1 | head -8)"; fi
-done
-
 for WIN in $(windows_builds); do
   W="Wine, $(word_size $WIN)"
   echo "== under Wine, $(word_size $WIN): real window timers and the real popup menu"
@@ -206,20 +168,11 @@ for WIN in $(windows_builds); do
   "$ADMIN" calls | grep -cF "Plugin223_Register('$guid'" >/dev/null &&
     pass "$W: registered with the MachineGuid $guid" || fail "$W: no registration for the MachineGuid '$guid'"
 
-  for kind in daily intraday; do
-    wine $EXE bars $T --$kind --hold "$(winepath -w "$BARS/$kind-held.csv")" \
-      --csv "$(winepath -w "$BARS/$kind-$WIN.csv")" >>"$LOG" 2>&1
-    if cmp -s "$BARS/$kind-$WIN.csv" "$BARS/$kind-expected.csv"; then
-      pass "$W, $kind: the chart that holds bars gets the same merged bars"
-    else fail "$W, $kind: the merged bars differ" "$(diff "$BARS/$kind-expected.csv" "$BARS/$kind-$WIN.csv" 2>&1 | head -8)"; fi
-  done
   # The command line on Windows: refused with the usage and exit 2.
   out=$(wine $EXE configure --ok --cancel 2>&1 | tr -d '\r'); rc=${PIPESTATUS[0]}
   if [ "$rc" = 2 ] && grep -qF "usage: velmora-host [--plugin PATH] [--json] configure" <<<"$out"; then
     pass "$W: conflicting flags are refused with the usage and exit 2"
   else fail "$W: conflicting flags: exit $rc" "$out"; fi
 done
-"$ADMIN" sql "DELETE FROM NVEod WHERE Ticker='$T'; DELETE FROM NVIntraday WHERE Ticker='$T'" >/dev/null
-rm -rf "$BARS"
 
 summary

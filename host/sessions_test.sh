@@ -17,10 +17,6 @@ source "$(dirname "${BASH_SOURCE[0]}")/scenario_lib.sh"
 export VELMORA_CLIENT_ID="vsess-$$"
 ID=$VELMORA_CLIENT_ID
 
-check() {  # description, expected, actual
-  if [ "$2" = "$3" ]; then pass "$1"; else fail "$1" "expected: $2"$'\n'"actual:   $3"; fi
-}
-
 WORK=$(mktemp -d)
 export VELMORA_REGISTRY_DIR="$WORK/registry"
 write_settings "$VELMORA_REGISTRY_DIR" 1
@@ -43,7 +39,6 @@ owner() {
                   ON p.ID = s.OwnerConnID AND p.USER = 'velmora_plugin'
                WHERE s.ClientID = '$ID'" 2>&1
 }
-calls() { "$ADMIN" calls | grep -F "('$ID'"; }
 
 # A host that stays in its session until its pipe is closed. Waits until it
 # has shown its first status, which it does once connected or refused.
@@ -74,7 +69,8 @@ host_once() { printf 'status\n' | "$HOST" run - 2>&1; }
 "$ADMIN" session "$ID" --user "Session Test" --email sessions@velmora.example --permit 1 \
   --last-conn 0 --curr-conn 1 --status 0 >/dev/null
 
-echo "== a second and a third copy while the first runs"
+# How the server logs a call it does not carry out: server/test_server.sh.
+echo "== a second copy while the first runs"
 host_start A
 expect "host A connects" "Status:        Conn" "$(cat "$WORK/A.out")"
 check "A holds the session" 1 "$(last_conn)"
@@ -82,12 +78,7 @@ check "A's connection owns it" "a live plug-in connection" "$(owner)"
 out=$(host_once)
 expect "host B is refused: the session is held elsewhere" "Status:        Error" "$out"
 check "B's disconnect leaves A's session held" 1 "$(last_conn)"
-b_disconnect=$(calls | grep '^Plugin223_Disconnect' | tail -1)
-expect "B's disconnect is in the call log as not carried out" "# not carried out: connection" "$b_disconnect"
-out=$(host_once)
-expect "host C is refused as well while A runs" "Status:        Error" "$out"
-check "after C, A still holds the session" 1 "$(last_conn)"
-check "after C, A's connection still owns it" "a live plug-in connection" "$(owner)"
+check "after B, A's connection still owns it" "a live plug-in connection" "$(owner)"
 host_send A "wait 2" "status"
 host_end A
 expect "A stayed connected throughout" "Status:        Conn" "$(sed -n '/^> status/,$p' "$WORK/A.out")"
@@ -105,9 +96,6 @@ out=$(host_once)
 ms=$(( ($(date +%s%N) - start) / 1000000 ))
 expect "the next start after the kill connects at once" "Status:        Conn" "$out"
 echo "     the next start took $ms ms"
-expect "the freed session is in the call log" "session freed: connection" "$(calls | grep '^NVFreeOrphanSessions')"
 check "the host that connected after the kill freed the session when it ended" 0 "$(last_conn)"
 
-echo
-echo "$PASS passed, $FAIL failed"
-[ "$FAIL" -eq 0 ]
+summary

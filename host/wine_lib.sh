@@ -5,6 +5,8 @@
 # POSIX shell script, which passes no exported function on).
 
 export WINEPREFIX=${WINEPREFIX:-$PWD/.run/wine} WINEDEBUG=${WINEDEBUG:--all}
+# The plug-in's settings key, under the current user.
+SETTINGS_KEY='Software\ZUZ\Velmora\Velmora'
 
 # The Windows builds to run, as build folders: "win32 win64", "win64" or
 # nothing.
@@ -18,7 +20,7 @@ word_size() { case "$1" in win32) echo 32-bit;; *) echo 64-bit;; esac; }
 # word size: the key is the current user's, which Windows does not split
 # between 32- and 64-bit programs.
 wine_settings() {
-  local key='HKCU\Software\ZUZ\Velmora\Velmora'
+  local key="HKCU\\$SETTINGS_KEY"
   { wine reg add "$key" /v ServerAddress /t REG_SZ /d "$VELMORA_DB_HOST" /f &&
     wine reg add "$key" /v ServerPort /t REG_SZ /d "$VELMORA_DB_PORT" /f &&
     wine reg add "$key" /v AutoConnect /t REG_DWORD /d "${1:-1}" /f; } >/dev/null 2>&1

@@ -3,11 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -63,7 +61,7 @@ void DropSeconds(CGlobal& g) {
 }
 
 // How rows of one minute fold and stamps are packed: the adjustment test
-// below, bit for bit; a row at 23:59:59 closing the day: the request test.
+// below; a row at 23:59:59 closing the day: the request test.
 TEST_F(BarServerTest, CarriesTheHostsValuesIntoTheFirstBarOnly) {
   LoadRows("NVEod", "ZZCARRY",
            "('2024-03-04',1,1,1,1,0,0),('2024-03-05',2,2,2,2,5,0),('2024-03-06',3,3,3,3,6,0)");
@@ -172,116 +170,50 @@ TEST_F(BarServerTest, TickersReachTheServerUnchangedAndHarmNothing) {
   for (std::string ticker : odd) EXPECT_EQ(1u, Fetch(g, ticker, 86400, "2024-01-01").size());
 }
 
-// The adjustment exactly as written: every row with an adjusted close
-// rescales every bar so far, one by one, in float.
-struct RefRow {
-  uint64_t stamp;
-  float open, high, low, close, volume, adjClose;
-};
+// Each row with an adjusted close rescales every bar fetched so far and the
+// held bars before the host's last one, in turn; a factor of 1 only sets a
+// volume below 0 to 0, in every bar no rescale has reached yet. With
+// AvgPrice as the close's name the open interest is a price too.
+TEST_F(BarServerTest, AdjustmentsRescaleEveryEarlierBarInTurn) {
+  g.m_strColCloseBidAsk = "AvgPrice";
+  LoadRows("NVEod", "ZZADJ",
+           "('2024-03-04',10,10,10,10,-5,10),('2024-03-05',20,20,20,20,100,10),"
+           "('2024-03-06',8,8,8,8,-7,0),('2024-03-07',4,4,4,4,9,16),('2024-03-08',0,0,0,0,-1,5)");
+  Quotation held[3] = {Held(PackBarTime(2024, 3, 1, 0, 0, 0), 8, -3),
+                       Held(PackBarTime(2024, 3, 2, 0, 0, 0), 6, 40),
+                       Held(PackBarTime(2024, 3, 3, 0, 0, 0), 9, 9)};
+  held[0].OpenInterest = held[1].OpenInterest = 2;
+  held[2].OpenInterest = 1;
+  // By 1, 0.5 (volumes by 2), nothing, 4 (volumes by 0.25), 1 (a close of 0).
+  EXPECT_EQ((Bars{"20240304 eod 20/20/20/20 0 2/0/0", "20240305 eod 40/40/40/40 50",
+                  "20240306 eod 32/32/32/32 0", "20240307 eod 16/16/16/16 2.25",
+                  "20240308 eod 0/0/0/0 0"}),
+            Fetch(g, "ZZADJ", 86400, "2024-03-04", 2, held));
+  EXPECT_EQ((Bars{"20240301 00:00:00 16/16/16/16 0 4/0/0", "20240302 00:00:00 12/12/12/12 20 4/0/0",
+                  "20240303 00:00:00 9/9/9/9 9 1/0/0"}),
+            Show(held, 3));
 
-std::vector<Quotation> Reference(const std::vector<RefRow>& rows, bool daily, Quotation* held,
-                                 int lastValid, bool avgPrice) {
-  std::vector<Quotation> out;
-  float oi = 0, a1 = 0, a2 = 0;
-  if (lastValid > 0) oi = held[lastValid].OpenInterest, a1 = held[lastValid].Aux1, a2 = held[lastValid].Aux2;
-  uint64_t lastAdded = 0;
-  for (const RefRow& r : rows) {
-    Quotation q{};
-    q.Open = r.open, q.High = r.high, q.Low = r.low, q.Close = r.close, q.Volume = r.volume;
-    q.OpenInterest = oi, q.Aux1 = a1, q.Aux2 = a2;
-    if (!daily && !out.empty() && r.stamp <= lastAdded) {
-      q.DateTime = out.back().DateTime;
-      out.back() = q;
-    } else {
-      q.DateTime = daily ? EodMarker(r.stamp) : r.stamp;
-      out.push_back(q);
-      lastAdded = r.stamp;
-      if (r.adjClose > 0) {
-        float pf = r.close > 0 ? r.adjClose / r.close : 1.0f;
-        float vf = r.close > 0 ? r.close / r.adjClose : 1.0f;
-        auto rescale = [&](Quotation& b) {
-          b.Volume = b.Volume > 0 ? b.Volume * vf : 0.0f;
-          b.Open *= pf, b.High *= pf, b.Low *= pf, b.Close *= pf;
-          if (avgPrice) b.OpenInterest *= pf;
-        };
-        if (lastValid > 0 &&
-            (held[lastValid].DateTime < q.DateTime ||
-             (held[lastValid].DateTime == q.DateTime &&
-              std::floor(held[lastValid].Close) != std::floor(r.adjClose))))
-          for (int i = 0; i < lastValid; ++i) rescale(held[i]);
-        for (Quotation& b : out) rescale(b);
-      }
-    }
-    oi = a1 = a2 = 0;
-  }
-  return out;
-}
+  // The host's last bar of the first row's date, whose close has the whole
+  // part of that row's adjusted close: that row leaves the held bars alone.
+  Quotation same[2] = {Held(PackBarTime(2024, 3, 1, 0, 0, 0), 8, 80),
+                       Held(EodMarker(PackBarTime(2024, 3, 5, 0, 0, 0)), 10.5f, 1)};
+  Fetch(g, "ZZADJ", 86400, "2024-03-05", 1, same);
+  EXPECT_EQ("20240301 00:00:00 32/32/32/32 20", Show(same[0]));
+  // Rows of a factor of 1 only: the held volumes below 0 still become 0.
+  Quotation below[2] = {Held(PackBarTime(2024, 3, 1, 0, 0, 0), 8, -3),
+                        Held(PackBarTime(2024, 3, 2, 0, 0, 0), 9, -9)};
+  Fetch(g, "ZZADJ", 86400, "2024-03-08", 1, below);
+  EXPECT_EQ((Bars{"20240301 00:00:00 8/8/8/8 0", "20240302 00:00:00 9/9/9/9 -9"}), Show(below, 2));
 
-TEST_F(BarServerTest, AdjustmentEqualsSequentialRescalingBitForBit) {
-  std::mt19937 random(20240305);
-  auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); };
-  // Multiples of 1/64: the same float whether read as text, double or float.
-  auto price = [&] { return static_cast<float>(64 + pick(320000)) / 64; };
-
-  for (int round = 0; round < 4; ++round) {
-    const bool daily = round % 2 == 0;
-    const bool avgPrice = round >= 2;
-    g.m_strColCloseBidAsk = avgPrice ? "avgprice" : "CloseBidAsk";
-    std::vector<RefRow> rows;
-    std::string values;
-    for (int i = 0; i < 400; ++i) {
-      // Intraday rows come in pairs within one minute; the statement below
-      // drops the seconds, so the second row of a pair replaces the first
-      // (nothing is added up).
-      int second = i % 2 == 0 ? pick(30) : 30 + pick(30);
-      RefRow r{};
-      r.stamp = daily ? PackBarTime(2020 + i / 336, 1 + i / 28 % 12, 1 + i % 28, 0, 0, 0)
-                      : PackBarTime(2024, 4, 1 + i / 60, 9 + i % 60 / 10, i % 10 / 2 * 5, 0);
-      r.open = price(), r.high = price(), r.low = price(), r.close = price();
-      r.volume = static_cast<float>(pick(8) == 0 ? -pick(50) : pick(100000));
-      int kind = pick(60);
-      r.adjClose = kind == 0 ? price() : kind == 1 ? 0.0f : kind == 2 ? -1.0f : r.close;
-      if (i == 7) r.close = 0, r.adjClose = 5;
-      if (round == 2 && i == 0) r.adjClose = r.close + 0.5f;
-      const BarTime t = UnpackBarTime(r.stamp);
-      char text[200], time[16] = "";
-      if (!daily) std::snprintf(time, sizeof time, ",'%02d:%02d:%02d'", t.hour, t.minute, second);
-      std::snprintf(text, sizeof text, "%s('%d-%02d-%02d'%s,%.6f,%.6f,%.6f,%.6f,%.6f,%.6f)",
-                    values.empty() ? "" : ",", t.year, t.month, t.day, time, r.open, r.high,
-                    r.low, r.close, r.volume, r.adjClose);
-      values += text;
-      rows.push_back(r);
-    }
-    LoadRows(daily ? "NVEod" : "NVIntraday", "ZZADJ", values);
-    BuildIntradayColumnList(g);
-    DropSeconds(g);
-
-    // Held bars before the first row; in round 2 the host's last bar has
-    // the first row's stamp and a close whose whole part equals the first
-    // row's adjusted close, so that row leaves the held bars alone.
-    Quotation held[12], expectedHeld[12];
-    for (int i = 0; i < 12; ++i) {
-      held[i] = Held(PackBarTime(2019, 1, 1 + i, 10, 0, 0), price(), static_cast<float>(pick(9) - 3));
-      held[i].OpenInterest = price();
-    }
-    if (round == 2) {
-      held[11].DateTime = EodMarker(rows[0].stamp);
-      held[11].Close = std::floor(rows[0].adjClose) + 0.25f;
-    }
-    std::memcpy(expectedHeld, held, sizeof held);
-    std::vector<Quotation> expected = Reference(rows, daily, expectedHeld, 11, avgPrice);
-
-    std::vector<Quotation> fetched;
-    ASSERT_EQ(1, FetchBars(g, fetched, "ZZADJ", daily ? 86400 : 60, 11, "2000-01-01", "00:00",
-                           held));
-    ASSERT_EQ(expected.size(), fetched.size()) << "round " << round;
-    EXPECT_EQ(daily ? 400u : 200u, expected.size()) << "every second intraday row folds";
-    for (size_t i = 0; i < expected.size(); ++i)
-      ASSERT_EQ(0, std::memcmp(&expected[i], &fetched[i], sizeof(Quotation)))
-          << "round " << round << " bar " << i << ": close " << fetched[i].Close << " vs "
-          << expected[i].Close << ", volume " << fetched[i].Volume << " vs " << expected[i].Volume;
-    EXPECT_EQ(0, std::memcmp(expectedHeld, held, sizeof held)) << "round " << round;
-  }
+  // A later row of the same minute replaces the bar with its own values,
+  // which the next row's factor of 1 still reaches.
+  LoadRows("NVIntraday", "ZZADJ",
+           "('2024-03-05','09:30:10',1,1,1,1,5,1),('2024-03-05','09:30:40',2,2,2,2,-4,2),"
+           "('2024-03-05','09:31:00',3,3,3,3,3,3)");
+  BuildIntradayColumnList(g);
+  DropSeconds(g);
+  EXPECT_EQ((Bars{"20240305 09:30:00 2/2/2/2 0", "20240305 09:31:00 3/3/3/3 3"}),
+            Fetch(g, "ZZADJ", 60, "2024-03-05"));
 }
 
 #if defined(__linux__) && !defined(__SANITIZE_ADDRESS__)

@@ -40,8 +40,8 @@ TEST(BarTime, PacksFieldsAndMarksTheEndOfDay) {
 }
 
 // Held bars kept before the first fetched stamp, a single held bar dropped,
-// and the oldest giving way to a full chart's: the bar request test and
-// host/scenarios_test.sh.
+// and the oldest giving way to a full chart's: here and in the bar request
+// test.
 TEST(MergeBars, FitsIntoTheCapacity) {
   // Seven fetched into five: the newest five, no held bar.
   Quotation small[6] = {Daily(1, 1), Daily(2, 2), {}, {}, {}, Daily(28, 99)};

@@ -87,11 +87,12 @@ TEST_F(BarRequestTest, IntradayStartPoint) {
   Quotation bars[10] = {};
   EXPECT_EQ((std::vector<float>{51, 52, 53, 61}), Request(60, -1, bars, 4));
   EXPECT_TRUE(IsEodMarker(bars[2].DateTime)) << "a row at 23:59:59 closes the day";
-  // From the last bar's date and time.
-  Quotation held[10] = {bars[0], bars[0]};
-  held[0].DateTime = PackBarTime(2024, 3, 5, 10, 0, 0);
+  // From the last bar's date and time, which the fetched bar replaces; the
+  // held bar before it stays.
+  Quotation held[10] = {bars[0], bars[1]};
+  held[0].Close = 50;
   held[1].Close = 99;
-  EXPECT_EQ((std::vector<float>{51, 51, 52, 53, 61}), Request(60, 1, held, 5));
+  EXPECT_EQ((std::vector<float>{50, 52, 53, 61}), Request(60, 1, held, 4));
   // An end-of-day last bar dated on or after the market date: no query.
   Quotation closed[10] = {bars[0], bars[2]};
   closed[1].Close = 99;

@@ -137,6 +137,7 @@ TEST_F(RegistryFileTest, LinesItCannotReadAreSkippedNamedAndKept) {
             skipped);
   ASSERT_EQ(7u, listing.skipped.size());
   EXPECT_EQ("garbage", listing.skipped[0].text);
+  EXPECT_EQ("not a value line (it must begin with the quoted name)", listing.skipped[0].reason);
   EXPECT_EQ("a dword takes exactly 8 hex digits, as in dword:00000001",
             listing.skipped[1].reason);
   EXPECT_EQ("spaces around '='", listing.skipped[2].reason);
