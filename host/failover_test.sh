@@ -105,6 +105,6 @@ expect "the session record reached it" "1 0 " "$(session_rows "$down")"
 
 echo "== stop"
 scripts/dbcluster stop >/dev/null 2>&1
-left=$(pgrep -f -- "$VELMORA_RUN_DIR/cluster" | paste -sd' ')
+left=$(pgrep -f -- "$VELMORA_CLUSTER_DIR/" | paste -sd' ')
 [ -z "$left" ] && pass "the cluster's stop leaves no process" || fail "still running: $left"
 summary
