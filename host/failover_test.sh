@@ -59,11 +59,15 @@ stamped_host host env VELMORA_REGISTRY_DIR="$WORK/registry" VELMORA_CLIENT_ID="$
 await_line host '^outage$' 60 >/dev/null || fail "the host never reached its marker"
 down=$(plugin_node)
 live=$((down % 3 + 1))
+export VELMORA_DB_SOCKET=${SOCKS[$((live - 1))]}  # the admin tool's node stays up
 echo "     the plug-in is on node $down; stopping it"
 before=$(session_rows $live)
 STOPPED=$(now)
 dbserver node "$down" stop
-conn=$(await_line host '^Status: +Conn' $((4 * TRADE)) "$STOPPED")
+# The status shows changes only: none within two ticks means it stayed Conn.
+left_conn=$(await_line host '^Status: +[A-Z]' $((2 * TRADE + 2)) "$STOPPED")
+conn=$STOPPED
+[ -z "$left_conn" ] || conn=$(await_line host '^Status: +Conn' $((3 * TRADE)) "$left_conn")
 path=$(host_path host)
 echo "     path: $path"
 if [ -n "$conn" ]; then
