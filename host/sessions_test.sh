@@ -28,14 +28,12 @@ export VELMORA_REGISTRY_DIR="$WORK/registry"
 write_settings "$VELMORA_REGISTRY_DIR" 1
 # Host N's registry: the node of that number in a cluster, else the server.
 read -ra NODE_PORTS <<<"${VELMORA_CLUSTER_PORTS:-}"
-on_node() {  # N, command...
-  local reg=$VELMORA_REGISTRY_DIR port=""
+registry() {  # N
+  local port=""
   [ "$1" -eq 0 ] || port=${NODE_PORTS[$(($1 - 1))]:-}
-  if [ -n "$port" ]; then
-    reg="$WORK/node$1"
-    VELMORA_DB_PORT=$port write_settings "$reg" 1
-  fi
-  VELMORA_REGISTRY_DIR=$reg "${@:2}"
+  [ -n "$port" ] || { echo "$VELMORA_REGISTRY_DIR"; return; }
+  VELMORA_DB_PORT=$port write_settings "$WORK/node$1" 1
+  echo "$WORK/node$1"
 }
 
 declare -A PID IN
@@ -65,7 +63,7 @@ calls() { "$ADMIN" calls | grep -F "('$ID'"; }
 # has shown its first status, which it does once connected or refused.
 host_start() {  # name, node
   mkfifo "$WORK/$1.in"
-  on_node "${2:-0}" "$HOST" run - <"$WORK/$1.in" >"$WORK/$1.out" 2>&1 &
+  VELMORA_REGISTRY_DIR=$(registry "${2:-0}") "$HOST" run - <"$WORK/$1.in" >"$WORK/$1.out" 2>&1 &
   PID[$1]=$!
   exec {fd}>"$WORK/$1.in"
   IN[$1]=$fd
@@ -85,7 +83,7 @@ host_end() {  # name
   unset "PID[$1]"
 }
 # A host that connects, shows its status and ends at once.
-host_once() { printf 'status\n' | on_node "${1:-0}" "$HOST" run - 2>&1; }
+host_once() { printf 'status\n' | VELMORA_REGISTRY_DIR=$(registry "${1:-0}") "$HOST" run - 2>&1; }
 
 "$ADMIN" session "$ID" --user "Session Test" --email sessions@velmora.example --permit 1 \
   --last-conn 0 --curr-conn 1 --status 0 >/dev/null
