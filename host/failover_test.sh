@@ -81,7 +81,9 @@ if [ -n "$conn" ] && [ "$claimed" != NULL ]; then
   back=$(awk -v a="$conn" -v b="$claimed" 'BEGIN { print (a > b ? a : b) }')
   echo "     session claimed on a live node $(seconds_between "$STOPPED" "$claimed") s," \
     "status Conn $(seconds_between "$STOPPED" "$conn") s after the stop (ticks every $TRADE s)"
-  awk -v d="$(seconds_between "$STOPPED" "$back")" -v m=$((2 * TRADE + 1)) 'BEGIN { exit !(d <= m) }' &&
+  # The first tick comes within one interval; should it fail, the retry
+  # (the second tick) follows two intervals later.
+  awk -v d="$(seconds_between "$STOPPED" "$back")" -v m=$((3 * TRADE + 2)) 'BEGIN { exit !(d <= m) }' &&
     pass "Conn through a live node within two ticks of the stop" ||
     fail "back only $(seconds_between "$STOPPED" "$back") s after the stop"
 else fail "not back after the stop (status Conn at ${conn:-never}, claimed ${claimed:-never})" \
