@@ -10,14 +10,24 @@
 # first that did not. Each step is one load generator run on a freshly
 # started server: the connects over N / CAPACITY_CONNECT_RATE seconds, then
 # CAPACITY_STEADY seconds with everybody connected.
+#
+# --cluster: the same search against the private three-node cluster
+# (scripts/dbcluster) through its balancer, restarted for each step; the
+# generator's installations spread over the nodes by their addresses. The
+# server's CPU and memory are then those of the node the admin account
+# lands on, one of the three.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+server=dbserver what="one server"
+if [ "${1:-}" = --cluster ]; then
+  server=dbcluster what="a cluster of three nodes through HAProxy"
+fi
 steps=${CAPACITY_STEPS:-"250 500 1000 2000 4000 6000 8000 10000 12000 14000 16000 18000"}
 rate=${CAPACITY_CONNECT_RATE:-100}
 steady=${CAPACITY_STEADY:-40}
 bound=50
-out=.run/bench/capacity
+out=.run/bench/capacity-$server
 mkdir -p "$out"
 
 # One run: N, mode (plugin|baseline); leaves its JSON in $out/N-mode.json.
@@ -26,11 +36,18 @@ run() {
   ramp=$(( (n + rate - 1) / rate ))
   seconds=$(( ramp + steady + 10 ))
   [ "$mode" = baseline ] && args+=(--baseline)
-  scripts/dbserver stop >/dev/null 2>&1
-  scripts/dbserver start >/dev/null 2>&1 || { echo "capacity: the server did not start" >&2; exit 1; }
-  server/velmora-admin market trading >/dev/null
+  restart || { echo "capacity: the server did not start" >&2; exit 1; }
   build/linux/velmora-loadgen --installations "$n" --seconds "$seconds" --ramp "$ramp" --json \
     "${args[@]}" >"$out/$n-$mode.json" 2>"$out/$n-$mode.log"
+}
+
+# A fresh server (or cluster) with the bench's real-time rows, trading.
+restart() {
+  scripts/$server stop >/dev/null 2>&1
+  VELMORA_DEMO_SIZE=${VELMORA_DEMO_SIZE:-small} scripts/$server start >/dev/null 2>&1 || return 1
+  eval "$(scripts/$server env)"
+  server/velmora-admin load-quotes .run/bench/realtime.csv >/dev/null &&
+    server/velmora-admin market trading >/dev/null
 }
 
 # Fields of a run's JSON, by Python expressions over it (j).
@@ -63,7 +80,7 @@ line() {  # N, file
     "$(field "$f" 'j["generator"]["cpu_percent"]')" "$(verdict "$f")"
 }
 
-echo "velmora capacity: installations whose tick statements keep p99 under $bound ms"
+echo "velmora capacity, $what: installations whose tick statements keep p99 under $bound ms"
 echo "  machine: $(python3 -c '
 import os
 model = next((l.split(":", 1)[1].strip() for l in open("/proc/cpuinfo") if l.startswith("model name")), "?")
@@ -84,9 +101,7 @@ if [ -n "$first_fail" ] && [ "$mid" -gt "$best" ]; then
   line "$mid" "$out/$mid-plugin.json"
   [ "$(verdict "$out/$mid-plugin.json")" = pass ] && best=$mid || first_fail=$mid
 fi
-scripts/dbserver stop >/dev/null 2>&1
-scripts/dbserver start >/dev/null 2>&1
-server/velmora-admin market trading >/dev/null
+restart
 # What the server's and the generator's CPU per installation say about a
 # machine that does nothing else, from the run that went furthest.
 project() {  # file

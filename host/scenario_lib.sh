@@ -6,7 +6,8 @@
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$ROOT"
-eval "$(scripts/dbserver env)" || { echo "0 passed, 1 failed"; exit 1; }
+# The private server, or with SCENARIO_SERVER=dbcluster the private cluster.
+eval "$(scripts/${SCENARIO_SERVER:-dbserver} env)" || { echo "0 passed, 1 failed"; exit 1; }
 source host/wine_lib.sh
 ADMIN=server/velmora-admin
 HOST=build/linux/velmora-host
@@ -64,11 +65,11 @@ session_record() {  # client id
 server_pid() { cat "$VELMORA_RUN_DIR/db/mariadbd.pid"; }
 # Stops or starts the server, which must not inherit any pipe of a host
 # (the host would never see the end of its input, or a reader its output).
-dbserver() {
+dbserver() {  # command...
   ( for fd in /proc/$BASHPID/fd/*; do
       fd=${fd##*/}; [ "$fd" -gt 2 ] && eval "exec $fd>&-"
     done
-    exec scripts/dbserver "$1" ) </dev/null >/dev/null 2>&1
+    exec scripts/${SCENARIO_SERVER:-dbserver} "$@" ) </dev/null >/dev/null 2>&1
 }
 now() { echo "$EPOCHREALTIME"; }
 seconds_between() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.1f", b - a }'; }

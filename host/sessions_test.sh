@@ -9,7 +9,9 @@
 # is read with the admin account after each step.
 #
 # Needs a running private server (scripts/dbserver start) and the Linux
-# build. Ends with "N passed, N failed".
+# build. Against a cluster (eval "$(scripts/dbcluster env)"), hosts A, B and
+# C each connect straight to a node of their own, the killed host and its
+# next start through the balancer. Ends with "N passed, N failed".
 set -uo pipefail
 
 source "$(dirname "${BASH_SOURCE[0]}")/scenario_lib.sh"
@@ -20,6 +22,15 @@ ID=$VELMORA_CLIENT_ID
 WORK=$(mktemp -d)
 export VELMORA_REGISTRY_DIR="$WORK/registry"
 write_settings "$VELMORA_REGISTRY_DIR" 1
+# Host N's registry: the node of that number in a cluster, else the server.
+read -ra NODE_PORTS <<<"${VELMORA_CLUSTER_PORTS:-}"
+registry() {  # N
+  local port=""
+  [ "$1" -eq 0 ] || port=${NODE_PORTS[$(($1 - 1))]:-}
+  [ -n "$port" ] || { echo "$VELMORA_REGISTRY_DIR"; return; }
+  VELMORA_DB_PORT=$port write_settings "$WORK/node$1" 1
+  echo "$WORK/node$1"
+}
 
 declare -A PID IN
 cleanup() {
@@ -32,19 +43,22 @@ trap cleanup EXIT
 
 # The session's LastConnID, and whether the connection recorded as its
 # owner is one of the plug-in's connections on the server right now.
+# The owner's connection is looked for on the owner's node.
 last_conn() { "$ADMIN" sql "SELECT LastConnID FROM NVSession WHERE ClientID='$ID'"; }
 owner() {
-  "$ADMIN" sql "SELECT IF(p.ID IS NULL, 'no live owner', 'a live plug-in connection')
-                FROM NVSession s LEFT JOIN information_schema.PROCESSLIST p
-                  ON p.ID = s.OwnerConnID AND p.USER = 'velmora_plugin'
-               WHERE s.ClientID = '$ID'" 2>&1
+  local node conn at=()
+  IFS='|' read -r node conn < <("$ADMIN" sql "SELECT CONCAT(OwnerNode, '|', IFNULL(OwnerConnID, 0))
+                                FROM NVSession WHERE ClientID='$ID'")
+  [ -z "$node" ] || at=(VELMORA_DB_SOCKET= VELMORA_DB_HOST="${node%:*}" VELMORA_DB_PORT="${node#*:}")
+  env "${at[@]}" "$ADMIN" sql "SELECT IF(COUNT(*) = 0, 'no live owner', 'a live plug-in connection')
+                FROM information_schema.PROCESSLIST WHERE ID = $conn AND USER = 'velmora_plugin'" 2>&1
 }
 
 # A host that stays in its session until its pipe is closed. Waits until it
 # has shown its first status, which it does once connected or refused.
-host_start() {  # name
+host_start() {  # name, node
   mkfifo "$WORK/$1.in"
-  "$HOST" run - <"$WORK/$1.in" >"$WORK/$1.out" 2>&1 &
+  VELMORA_REGISTRY_DIR=$(registry "${2:-0}") "$HOST" run - <"$WORK/$1.in" >"$WORK/$1.out" 2>&1 &
   PID[$1]=$!
   exec {fd}>"$WORK/$1.in"
   IN[$1]=$fd
@@ -64,21 +78,24 @@ host_end() {  # name
   unset "PID[$1]"
 }
 # A host that connects, shows its status and ends at once.
-host_once() { printf 'status\n' | "$HOST" run - 2>&1; }
+host_once() { printf 'status\n' | VELMORA_REGISTRY_DIR=$(registry "${1:-0}") "$HOST" run - 2>&1; }
 
 "$ADMIN" session "$ID" --user "Session Test" --email sessions@velmora.example --permit 1 \
   --last-conn 0 --curr-conn 1 --status 0 >/dev/null
 
 # How the server logs a call it does not carry out: server/test_server.sh.
-echo "== a second copy while the first runs"
-host_start A
+echo "== a second and a third copy while the first runs${VELMORA_CLUSTER_PORTS:+ (hosts on nodes 1, 2 and 3)}"
+host_start A 1
 expect "host A connects" "Status:        Conn" "$(cat "$WORK/A.out")"
 check "A holds the session" 1 "$(last_conn)"
 check "A's connection owns it" "a live plug-in connection" "$(owner)"
-out=$(host_once)
+out=$(host_once 2)
 expect "host B is refused: the session is held elsewhere" "Status:        Error" "$out"
 check "B's disconnect leaves A's session held" 1 "$(last_conn)"
-check "after B, A's connection still owns it" "a live plug-in connection" "$(owner)"
+out=$(host_once 3)
+expect "host C is refused as well while A runs" "Status:        Error" "$out"
+check "after C, A still holds the session" 1 "$(last_conn)"
+check "after C, A's connection still owns it" "a live plug-in connection" "$(owner)"
 host_send A "wait 2" "status"
 host_end A
 expect "A stayed connected throughout" "Status:        Conn" "$(sed -n '/^> status/,$p' "$WORK/A.out")"

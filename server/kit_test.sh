@@ -29,19 +29,19 @@ fingerprint() {
 
 echo "== init on an empty server, then again"
 out=$(init); rc=$?
-expect "init sets up the schema, procedures and accounts (exit $rc)" "init: done: schema version 1" "$out"
-expect "and records the kit's version" "recorded schema version 1 (was none)" "$out"
+expect "init sets up the schema, procedures and accounts (exit $rc)" "init: done: schema version 2" "$out"
+expect "and records the kit's version" "recorded schema version 2 (was none)" "$out"
 before=$(fingerprint)
 out=$(init)
-expect "init again: nothing to change" "init: nothing to change: schema version 1" "$out"
+expect "init again: nothing to change" "init: nothing to change: schema version 2" "$out"
 if [ "$before" = "$(fingerprint)" ]; then pass "init again leaves tables, rows, routines and rights as they were"
 else fail "init again changed the server" "$(diff <(echo "$before") <(fingerprint) | head -8)"; fi
 
 echo "== a server newer than the kit"
-superuser "UPDATE db_amiplugin.NVKit SET SchemaVersion = 2"
+superuser "UPDATE db_amiplugin.NVKit SET SchemaVersion = 3"
 before=$(fingerprint)
 out=$(init); rc=$?
-if [ $rc -ne 0 ] && grep -q "version 2, newer than this kit's 1" <<<"$out" && [ "$before" = "$(fingerprint)" ]; then
+if [ $rc -ne 0 ] && grep -q "version 3, newer than this kit's 2" <<<"$out" && [ "$before" = "$(fingerprint)" ]; then
   pass "refused with the two versions, nothing changed"
 else fail "a newer server (exit $rc)" "$out"; fi
 
@@ -53,7 +53,7 @@ done
 superuser "INSERT INTO db_amiplugin.NVEod VALUES ('KIT', '2025-10-31', 1, 2, 0.5, 1.5, 100, 1.5)"
 export VELMORA_CLIENT_ID=velmora-kit-test
 out=$(init)
-expect "init upgrades it: the version recorded" "recorded schema version 1 (was none)" "$out"
+expect "init upgrades it: the version recorded" "recorded schema version 2 (was none)" "$out"
 expect "the admin account gets the operator's password" "set the password of velmora_admin@%" "$out"
 expect "its rows are kept" "1" "$(superuser "SELECT COUNT(*) FROM db_amiplugin.NVEod WHERE Ticker='KIT'")"
 "$ADMIN" session "$VELMORA_CLIENT_ID" --user Kit --email kit@velmora.example --permit 1 >>"$LOG" 2>&1 ||

@@ -27,6 +27,19 @@
 -- connections: the server's list of connections is never read, since
 -- reading it costs a moment per connection, and with thousands of plug-ins
 -- connected every connect would wait for it.
+--
+-- In a Galera cluster a connection number is only unique on its node, and a
+-- user-level lock is only seen there (locks are not replicated). The owner
+-- is therefore a node and a connection on it (NVSession.OwnerNode, the
+-- node's client address, NVNode()): only the owner's node can tell by the
+-- lock whether the owner lives, so only that node frees its orphans. From
+-- any other node an owner lives while its node is a member of the cluster;
+-- the sessions of a node that has left (stopped, failed, cut off: its
+-- clients can do nothing there) are free, and the first connection from
+-- their address, wherever it lands, frees them. Two nodes taking one
+-- session at once conflict on its row: Galera refuses the later commit and
+-- retries the call (wsrep_retry_autocommit), which then finds the session
+-- owned.
 
 USE db_amiplugin;
 
@@ -54,6 +67,45 @@ BEGIN
   RETURN IFNULL(CAST(p_num AS CHAR), 'NULL');
 END //
 
+-- This server as a session's owner node: its client address in a cluster
+-- (each node sets wsrep_node_incoming_address), '' on a server of its own.
+DROP FUNCTION IF EXISTS NVNode //
+CREATE DEFINER = 'velmora_admin'@'localhost' FUNCTION NVNode()
+  RETURNS VARCHAR(64) CHARACTER SET utf8mb4
+  NOT DETERMINISTIC NO SQL SQL SECURITY DEFINER
+BEGIN
+  RETURN IF(@@global.wsrep_on, @@global.wsrep_node_incoming_address, '');
+END //
+
+-- The client addresses of the cluster's members, comma-separated ('' on a
+-- server of its own): an owner node not among them has left.
+DROP FUNCTION IF EXISTS NVClusterNodes //
+CREATE DEFINER = 'velmora_admin'@'localhost' FUNCTION NVClusterNodes()
+  RETURNS TEXT CHARACTER SET utf8mb4
+  NOT DETERMINISTIC READS SQL DATA SQL SECURITY DEFINER
+BEGIN
+  IF NOT @@global.wsrep_on THEN
+    RETURN '';
+  END IF;
+  RETURN IFNULL((SELECT VARIABLE_VALUE FROM information_schema.GLOBAL_STATUS
+                  WHERE VARIABLE_NAME = 'WSREP_INCOMING_ADDRESSES'), '');
+END //
+
+-- Whether the owner (node, connection) of a session is gone, as this node
+-- can tell: its own connections by their lock, another node's by that
+-- node's membership (p_members: NVClusterNodes(), read once by the caller).
+DROP FUNCTION IF EXISTS NVOwnerGone //
+CREATE DEFINER = 'velmora_admin'@'localhost' FUNCTION NVOwnerGone(
+    p_client TEXT, p_node VARCHAR(64), p_owner BIGINT UNSIGNED, p_members TEXT)
+  RETURNS INT
+  NOT DETERMINISTIC NO SQL SQL SECURITY DEFINER
+BEGIN
+  IF p_node = NVNode() THEN
+    RETURN NOT IS_USED_LOCK(NVSessionLock(p_client)) <=> p_owner;
+  END IF;
+  RETURN FIND_IN_SET(p_node, p_members) = 0;
+END //
+
 -- The name of the user-level lock that the owner of a session holds (a
 -- lock name is at most 64 characters; a client id may be longer).
 DROP FUNCTION IF EXISTS NVConnPort //
@@ -67,13 +119,14 @@ END //
 
 -- The connection that owns a session when that is a live connection other
 -- than the caller's; NULL when the caller may take or give up the session.
--- An owner lives while it holds the session's lock. A number set by hand
+-- An owner lives while it holds the session's lock (on another node: while
+-- that node is in the cluster). A number set by hand
 -- (LastConnID <> 0 without an owner) counts as held by somebody else for
 -- giving it up, but not for taking it: the plug-in only registers after its
 -- check accepted that number as its own.
 DROP FUNCTION IF EXISTS NVOtherOwner //
 CREATE DEFINER = 'velmora_admin'@'localhost' FUNCTION NVOtherOwner(
-    p_last INT, p_owner BIGINT UNSIGNED, p_client TEXT, p_taking INT)
+    p_last INT, p_node VARCHAR(64), p_owner BIGINT UNSIGNED, p_client TEXT, p_taking INT)
   RETURNS BIGINT UNSIGNED
   NOT DETERMINISTIC READS SQL DATA SQL SECURITY DEFINER
 BEGIN
@@ -82,6 +135,9 @@ BEGIN
   END IF;
   IF p_owner IS NULL THEN
     RETURN IF(p_taking, NULL, 0);
+  END IF;
+  IF p_node <> NVNode() THEN
+    RETURN IF(NVOwnerGone(p_client, p_node, p_owner, NVClusterNodes()), NULL, p_owner);
   END IF;
   IF p_owner <> CONNECTION_ID() AND IS_USED_LOCK(NVSessionLock(p_client)) <=> p_owner THEN
     RETURN p_owner;
@@ -106,8 +162,8 @@ BEGIN
     -- Granted number 0: session control is off for this client id. Nothing
     -- is held, so any number of copies run at once; a session still held
     -- under an earlier number is given up as a disconnect gives it up.
-    UPDATE NVSession SET LastConnID = 0, OwnerConnID = NULL, OwnerHost = NULL
-     WHERE ClientID = p_client AND NVOtherOwner(LastConnID, OwnerConnID, ClientID, 0) IS NULL;
+    UPDATE NVSession SET LastConnID = 0, OwnerConnID = NULL, OwnerNode = '', OwnerHost = NULL
+     WHERE ClientID = p_client AND NVOtherOwner(LastConnID, OwnerNode, OwnerConnID, ClientID, 0) IS NULL;
     IF v_mine THEN
       DO RELEASE_LOCK(v_lock);
     END IF;
@@ -118,14 +174,15 @@ BEGIN
     IF v_mine THEN
       UPDATE NVSession
          SET LastConnID = IFNULL(p_last, CurrConnID), OwnerConnID = CONNECTION_ID(),
-             OwnerHost = SUBSTRING_INDEX(USER(), '@', -1)
+             OwnerNode = NVNode(), OwnerHost = SUBSTRING_INDEX(USER(), '@', -1)
        WHERE ClientID = p_client AND (Permit <> 0 OR NOT p_need_permit)
-         AND NVOtherOwner(LastConnID, OwnerConnID, ClientID, 1) IS NULL;
+         AND NVOtherOwner(LastConnID, OwnerNode, OwnerConnID, ClientID, 1) IS NULL;
     END IF;
     IF NOT v_mine OR ROW_COUNT() = 0 THEN
       SET p_note = NVNotOwnerNote(p_client, 1);
       IF v_mine AND NOT EXISTS (SELECT 1 FROM NVSession WHERE ClientID = p_client
-                                   AND OwnerConnID = CONNECTION_ID() AND LastConnID <> 0) THEN
+                                   AND OwnerConnID = CONNECTION_ID() AND OwnerNode = NVNode()
+                                   AND LastConnID <> 0) THEN
         DO RELEASE_LOCK(v_lock);
       END IF;
     END IF;
@@ -140,13 +197,15 @@ CREATE DEFINER = 'velmora_admin'@'localhost' FUNCTION NVNotOwnerNote(p_client TE
 BEGIN
   DECLARE v_owner BIGINT UNSIGNED DEFAULT NULL;
   DECLARE v_last INT DEFAULT 0;
-  SELECT NVOtherOwner(LastConnID, OwnerConnID, ClientID, p_taking), LastConnID
-    INTO v_owner, v_last
+  DECLARE v_node VARCHAR(64) DEFAULT '';
+  SELECT NVOtherOwner(LastConnID, OwnerNode, OwnerConnID, ClientID, p_taking), LastConnID, OwnerNode
+    INTO v_owner, v_last, v_node
     FROM NVSession WHERE ClientID = p_client;
   IF v_owner IS NULL AND p_taking
      AND NOT IS_USED_LOCK(NVSessionLock(p_client)) <=> CONNECTION_ID() THEN
     -- Free, yet not taken: another copy holds the lock and is taking it.
     SET v_owner = IS_USED_LOCK(NVSessionLock(p_client));
+    SET v_node = NVNode();
   END IF;
   IF v_owner IS NULL THEN
     RETURN '';
@@ -156,7 +215,8 @@ BEGIN
                   ' does not own the session (LastConnID ', v_last, ' was set by hand)');
   END IF;
   RETURN CONCAT('not carried out: connection ', CONNECTION_ID(),
-                ' does not own the session, connection ', v_owner, ' does');
+                ' does not own the session, connection ', v_owner,
+                IF(v_node <> NVNode(), CONCAT(' on node ', v_node), ''), ' does');
 END //
 
 DROP PROCEDURE IF EXISTS NVLogCall //
@@ -240,9 +300,9 @@ CREATE DEFINER = 'velmora_admin'@'localhost' PROCEDURE Plugin223_Disconnect(
 BEGIN
   DECLARE v_note VARCHAR(255) DEFAULT '';
   SET v_note = NVNotOwnerNote(p_client, 0);
-  UPDATE NVSession SET LastConnID = 0, OwnerConnID = NULL, OwnerHost = NULL
+  UPDATE NVSession SET LastConnID = 0, OwnerConnID = NULL, OwnerNode = '', OwnerHost = NULL
    WHERE ClientID = p_client
-     AND NVOtherOwner(LastConnID, OwnerConnID, ClientID, 0) IS NULL;
+     AND NVOtherOwner(LastConnID, OwnerNode, OwnerConnID, ClientID, 0) IS NULL;
   IF IS_USED_LOCK(NVSessionLock(p_client)) <=> CONNECTION_ID() THEN
     DO RELEASE_LOCK(NVSessionLock(p_client));
   END IF;
@@ -253,19 +313,21 @@ BEGIN
 END //
 
 -- Frees one session whose owner was found gone, if it still has that owner
--- and the owner still holds no lock, and logs it.
+-- and the owner is still gone, and logs it.
 DROP PROCEDURE IF EXISTS NVFreeSession //
 CREATE DEFINER = 'velmora_admin'@'localhost' PROCEDURE NVFreeSession(
-    IN p_client VARCHAR(128), IN p_owner BIGINT UNSIGNED)
+    IN p_client VARCHAR(128), IN p_node VARCHAR(64), IN p_owner BIGINT UNSIGNED, IN p_members TEXT)
   MODIFIES SQL DATA SQL SECURITY DEFINER
 BEGIN
-  UPDATE NVSession SET LastConnID = 0, OwnerConnID = NULL, OwnerHost = NULL
+  UPDATE NVSession SET LastConnID = 0, OwnerConnID = NULL, OwnerNode = '', OwnerHost = NULL
    WHERE ClientID = p_client AND LastConnID <> 0 AND OwnerConnID = p_owner
-     AND NOT IS_USED_LOCK(NVSessionLock(p_client)) <=> p_owner;
+     AND OwnerNode = p_node AND NVOwnerGone(p_client, p_node, p_owner, p_members);
   IF ROW_COUNT() > 0 THEN
     INSERT INTO NVCallLog (CalledAt, ProcName, Args, ConnID, Note)
     VALUES (NOW(6), 'NVFreeOrphanSessions', NVQuoteArg(p_client), CONNECTION_ID(),
-            CONCAT('session freed: connection ', p_owner, ', its owner, is gone'));
+            CONCAT('session freed: connection ', p_owner,
+                   IF(p_node = NVNode(), ', its owner, is gone',
+                      CONCAT(' on node ', p_node, ', its owner, left the cluster'))));
   END IF;
 END //
 
@@ -285,19 +347,24 @@ BEGIN
   DECLARE v_done INT DEFAULT 0;
   DECLARE v_client VARCHAR(128) CHARACTER SET utf8mb4 COLLATE utf8mb4_bin;
   DECLARE v_owner BIGINT UNSIGNED;
+  DECLARE v_node VARCHAR(64) CHARACTER SET utf8mb4;
+  DECLARE v_members TEXT CHARACTER SET utf8mb4 DEFAULT NVClusterNodes();
+  DECLARE v_self VARCHAR(64) CHARACTER SET utf8mb4 DEFAULT NVNode();
   DECLARE orphans CURSOR FOR
-    SELECT ClientID, OwnerConnID FROM NVSession
-     WHERE OwnerHost = SUBSTRING_INDEX(USER(), '@', -1) AND LastConnID <> 0
-       AND NOT IS_USED_LOCK(CONCAT('velmora-session:', MD5(ClientID))) <=> OwnerConnID;
+    SELECT ClientID, OwnerNode, OwnerConnID FROM NVSession
+     WHERE OwnerHost = SUBSTRING_INDEX(USER(), '@', -1) AND LastConnID <> 0 AND OwnerConnID IS NOT NULL
+       AND IF(OwnerNode = v_self,
+              NOT IS_USED_LOCK(CONCAT('velmora-session:', MD5(ClientID))) <=> OwnerConnID,
+              FIND_IN_SET(OwnerNode, v_members) = 0);
   DECLARE CONTINUE HANDLER FOR NOT FOUND SET v_done = 1;
   DECLARE EXIT HANDLER FOR SQLEXCEPTION BEGIN END;
   OPEN orphans;
   fetch_loop: LOOP
-    FETCH orphans INTO v_client, v_owner;
+    FETCH orphans INTO v_client, v_node, v_owner;
     IF v_done THEN
       LEAVE fetch_loop;
     END IF;
-    CALL NVFreeSession(v_client, v_owner);
+    CALL NVFreeSession(v_client, v_node, v_owner, v_members);
   END LOOP;
   CLOSE orphans;
 END //
@@ -311,18 +378,23 @@ BEGIN
   DECLARE v_done INT DEFAULT 0;
   DECLARE v_client VARCHAR(128) CHARACTER SET utf8mb4 COLLATE utf8mb4_bin;
   DECLARE v_owner BIGINT UNSIGNED;
+  DECLARE v_node VARCHAR(64) CHARACTER SET utf8mb4;
+  DECLARE v_members TEXT CHARACTER SET utf8mb4 DEFAULT NVClusterNodes();
+  DECLARE v_self VARCHAR(64) CHARACTER SET utf8mb4 DEFAULT NVNode();
   DECLARE orphans CURSOR FOR
-    SELECT ClientID, OwnerConnID FROM NVSession
+    SELECT ClientID, OwnerNode, OwnerConnID FROM NVSession
      WHERE OwnerConnID IS NOT NULL AND LastConnID <> 0
-       AND NOT IS_USED_LOCK(CONCAT('velmora-session:', MD5(ClientID))) <=> OwnerConnID;
+       AND IF(OwnerNode = v_self,
+              NOT IS_USED_LOCK(CONCAT('velmora-session:', MD5(ClientID))) <=> OwnerConnID,
+              FIND_IN_SET(OwnerNode, v_members) = 0);
   DECLARE CONTINUE HANDLER FOR NOT FOUND SET v_done = 1;
   OPEN orphans;
   fetch_loop: LOOP
-    FETCH orphans INTO v_client, v_owner;
+    FETCH orphans INTO v_client, v_node, v_owner;
     IF v_done THEN
       LEAVE fetch_loop;
     END IF;
-    CALL NVFreeSession(v_client, v_owner);
+    CALL NVFreeSession(v_client, v_node, v_owner, v_members);
   END LOOP;
   CLOSE orphans;
 END //

@@ -38,10 +38,11 @@ CREATE TABLE NVConfig (
 -- the installation. The check refuses a plug-in when LastConnID is neither 0
 -- nor the number that plug-in saw last, i.e. the session is held elsewhere.
 -- OwnerConnID names the server connection (CONNECTION_ID()) that took the
--- session and holds its lock, OwnerHost the address it came from: only that
--- connection may give it up, and once it no longer exists the session is
--- free (procedures.sql). NULL while nobody holds it, or when an operator set
--- LastConnID by hand.
+-- session and holds its lock, OwnerNode the server it is on (in a cluster,
+-- the node's client address; '' on a server of its own), OwnerHost the
+-- address it came from: only that connection may give it up, and once it no
+-- longer exists the session is free (procedures.sql). NULL (OwnerNode '')
+-- while nobody holds it, or when an operator set LastConnID by hand.
 CREATE TABLE NVSession (
   ClientID       VARCHAR(128) CHARACTER SET utf8mb4 COLLATE utf8mb4_bin NOT NULL,
   UserName       VARCHAR(128) NOT NULL DEFAULT '',
@@ -55,6 +56,7 @@ CREATE TABLE NVSession (
   IntradayStart  DATE NULL,
   SessionStatus  INT NOT NULL DEFAULT 0,
   OwnerConnID    BIGINT UNSIGNED NULL,
+  OwnerNode      VARCHAR(64) NOT NULL DEFAULT '',
   OwnerHost      VARCHAR(64) NULL,
   PRIMARY KEY (ClientID),
   KEY ix_session_email (Email),

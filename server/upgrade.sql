@@ -11,3 +11,8 @@ ALTER TABLE NVSession
   DROP COLUMN IF EXISTS OwnerPort,
   ADD COLUMN IF NOT EXISTS OwnerHost VARCHAR(64) NULL AFTER OwnerConnID,
   ADD KEY IF NOT EXISTS ix_session_owner_host (OwnerHost);
+
+-- A session's owner is a connection on a node: connection numbers are the
+-- node's own, so in a cluster the node is part of the owner.
+ALTER TABLE NVSession
+  ADD COLUMN IF NOT EXISTS OwnerNode VARCHAR(64) NOT NULL DEFAULT '' AFTER OwnerConnID;
