@@ -1,11 +1,10 @@
 #!/usr/bin/env bash
 # The live quote window through the stand-in host, in real time, against the
-# private server and the market simulator: first the Linux host (usage
-# errors, refusals, one update as JSON), then the Windows host under Wine
-# with real window timers and the real posted message: quotes that move
-# while the market trades, silence while it is closed, the end-of-day timer
-# and back, and a failing quote query that skips updates while the timers
-# carry on.
+# private server and the market simulator: first the Linux host (one update
+# as JSON), then the Windows host under Wine with real window timers and the
+# real posted message: quotes that move while the market trades, silence
+# while it is closed, the end-of-day timer and back, and a failing quote
+# query that skips updates while the timers carry on.
 #
 # Needs a running private server (scripts/dbserver start) and the builds.
 # Takes about three minutes, most of it one simulated market cycle;
@@ -54,23 +53,10 @@ end = ([l for l in lines if l.get("end")] or [None])[-1]
 print(eval(sys.argv[1]))' "$1" "$2" 2>&1
 }
 
-echo "== the Linux host: usage, refusals, one update"
+echo "== the Linux host: one update (its usage errors: host/readme_test.sh)"
 export VELMORA_REGISTRY_DIR="$ROOT/.run/live-registry"
 write_settings "$VELMORA_REGISTRY_DIR" 1
 "$ADMIN" market trading >/dev/null
-
-out=$("$HOST" watch 2>&1); rc=$?
-[ $rc -eq 2 ] && pass "watch without a ticker is a usage error (exit 2)" || fail "watch without a ticker: exit $rc"
-expect "  ... which says so" "tickers is required" "$out"
-out=$("$HOST" watch $(seq -f 'T%02g' 1 21) 2>&1); rc=$?
-[ $rc -eq 2 ] && pass "21 tickers are a usage error (exit 2)" || fail "21 tickers: exit $rc"
-expect "  ... which names the table's 20" "21 tickers given; the plug-in's real-time table takes 20" "$out"
-long=$(printf 'L%.0s' $(seq 64))
-out=$("$HOST" watch "$long" --seconds 1 2>&1); rc=$?
-[ $rc -eq 1 ] && pass "a 64-character name is refused (exit 1)" || fail "a 64-character name: exit $rc"
-expect "  ... and the refusal gives the name limit" "the name is 64 characters long; a ticker name has at most 63" "$out"
-out=$("$HOST" watch BBCA --seconds x 2>&1); rc=$?
-[ $rc -eq 2 ] && pass "--seconds without a number is a usage error" || fail "--seconds x: exit $rc"
 
 simulate --seconds 15 --tickers BBCA TLKM
 "$HOST" watch BBCA --once --json --seconds 12 >"$WORK/once.json" 2>>"$LOG"; rc=$?

@@ -130,6 +130,10 @@ host_case 2 "--ok excludes --cancel" configure --ok --cancel
 host_case 2 "--auto-connect: maybe not in {on,off}" configure --auto-connect maybe
 host_case 2 "--capacity: Value 0 not in range 1 to 10000000" bars BBCA --daily --capacity 0
 host_case 2 "--seconds: 1 required N" watch BBCA --seconds
+host_case 2 "--seconds: Value x not in range" watch BBCA --seconds x
+host_case 2 "tickers is required" watch
+host_case 2 "21 tickers given; the plug-in's real-time table takes 20" watch $(seq -f 'T%02g' 1 21)
+host_case 1 "the name is 64 characters long; a ticker name has at most 63" watch "$(printf 'L%.0s' $(seq 64))" --seconds 1
 host_case 2 "--json: demo prints no JSON" --json demo
 host_case 2 "unknown command 'frob'" frob
 host_case 2 "bbca.csv holds more bars than the capacity 1" bars BBCA --daily --hold bbca.csv --capacity 1

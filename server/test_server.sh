@@ -419,25 +419,6 @@ M=3.4028234663852886e38
 admin load-bars --daily "$TMP/edge.csv" >/dev/null
 check "load-bars: the largest float still loads" 1 "$(asql "SELECT COUNT(*) FROM NVEod WHERE Ticker='$ZT' AND TrDate='2024-03-10'")"
 
-echo "== loading 100,000 bars"
-"$PY" - "$TMP/big.csv" <<'EOF'
-import datetime, sys
-d0 = datetime.date(2000, 1, 3)
-with open(sys.argv[1], "w") as f:
-    f.write("Ticker,Date,Time,Open,High,Low,Close,Volume,AdjClose\n")
-    for t in range(100):
-        for i in range(1000):
-            p = 1000 + (t * 7 + i * 13) % 500
-            f.write("ZZL%03d,%s,,%d,%d,%d,%d,%d,%d\n" % (t, d0 + datetime.timedelta(days=i), p, p + 5, p - 5, p + 1, 1000 + i, p + 1))
-EOF
-t0=$(date +%s%N)
-admin load-bars --daily "$TMP/big.csv" >/dev/null
-ms=$(( ($(date +%s%N) - t0) / 1000000 ))
-n="$(asql "SELECT COUNT(*) FROM NVEod WHERE Ticker LIKE 'ZZL%'")"
-printf '       100,000 daily bars validated and loaded in %d.%03d s\n' $((ms / 1000)) $((ms % 1000))
-check "100,000 bars loaded" 100000 "$n"
-if [ "$ms" -lt 30000 ]; then pass "the load takes seconds (${ms} ms)"; else fail "the load took ${ms} ms"; fi
-
 echo "== market state and simulator"
 asql "SELECT Code,LastUpdate,Open,High,Low,Last,AvgPrice,Chg,BLot,BidPrice,OfferPrice,SLot,TVol,TVal,H52W,L52W,EPS,Dividend,DivYield FROM NVRealtime WHERE Code NOT LIKE 'ZZ%' AND Code<>'bbca' ORDER BY Code" \
     | sed 's/\tNULL/\t/g; s/\t/,/g' | { echo "$RT_LIST"; cat; } >"$TMP/rt_saved.csv"
