@@ -66,8 +66,6 @@ TEST(PluginSettingsTest, TheHostReadsTheSettingsAsThePlugInDoes) {
     EXPECT_EQ(g.m_strClientId, host.clientId) << c.what;
     EXPECT_EQ(g.m_strClientId, InstallationIdentifier()) << c.what;
     EXPECT_EQ(g.m_strConnect, PluginConnectString(host)) << c.what;
-    EXPECT_EQ(g.m_strUserNameKey, kUserNameValue);
-    EXPECT_EQ(g.m_strEmailKey, kUserEmailValue);
   }
   EXPECT_STREQ(kSettingsKey, kPluginSettingsKey);
   testing_registry::DeleteKey(kSettingsKey);

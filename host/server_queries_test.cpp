@@ -18,15 +18,9 @@ class ServerQueriesTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(testing_server::Configured()) << "source scripts/dbserver env first";
-    testing_server::AdminExec("Drop Table If Exists NVConfigHostSaved");
-    testing_server::AdminExec("Create Table NVConfigHostSaved As Select * From NVConfig");
   }
-  void TearDown() override {
-    testing_server::AdminExec("Delete From NVConfig");
-    testing_server::AdminExec("Insert Into NVConfig Select * From NVConfigHostSaved");
-    testing_server::AdminExec("Drop Table NVConfigHostSaved");
-    testing_server::AdminExec("Delete From NVEod Where Ticker='HOST''Q'");
-  }
+  void TearDown() override { testing_server::AdminExec("Delete From NVEod Where Ticker='HOST''Q'"); }
+  testing_server::SavedTables saved{{"NVConfig"}};
 };
 
 TEST_F(ServerQueriesTest, TheConfigurationReadsAsThePlugInAppliesIt) {

@@ -9,7 +9,6 @@
 #include "db/connection.h"
 #include "platform/odbc.h"
 #include "plugin/global.h"
-#include "testing/failing_new.h"
 #include "testing/test_server.h"
 
 namespace {
@@ -208,19 +207,7 @@ TEST_F(RecordsetServerTest, ARowTheDriverFailsInABlockIsNotRead) {
   EXPECT_EQ(3.0f, v.m_fltVal);
 }
 
-// A block that cannot be allocated only costs speed: the rows come row by
-// row.
-TEST_F(RecordsetServerTest, ABlockThatCannotBeAllocatedIsReadRowByRow) {
-  const std::vector<std::string> expected = ReadAll(*Open(Rows(9), 1));
-  std::unique_ptr<CSRecordset> rs;
-  {
-    FailingAllocations refused(8192);
-    rs = Open(Rows(9), 1024);
-    EXPECT_EQ(1, refused.refused());
-  }
-  EXPECT_FALSE(rs->IsBlockFetch());
-  EXPECT_EQ(expected, ReadAll(*rs));
-}
+// (A block that cannot be allocated only costs speed: the refresh test.)
 
 // The server ends the plug-in's connection while a block is being read,
 // and before the next statement: the rows already sent are read to their

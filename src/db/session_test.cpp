@@ -1,5 +1,5 @@
-// The session check and the disconnect against the private server; the
-// server's call log shows what the plug-in sent.
+// The session check, the market-status poll and the disconnect against the
+// private server; the server's call log shows what the plug-in sent.
 #include "db/session.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "db/database.h"
+#include "lifecycle/market_poll.h"
 #include "testing/client_fixture.h"
+#include "testing/test_server.h"
 
 namespace {
 
@@ -46,16 +48,8 @@ TEST_F(SessionTest, AcceptedTakesOverTheAccountAndRegisters) {
   EXPECT_EQ(0, g.m_nLastConnId);
 }
 
-TEST_F(SessionTest, HeldElsewhereIsLoggedAndRefused) {
-  Record(1, 5, 7);
-  EXPECT_EQ(0, IsUserLoginOk(g));
-  EXPECT_EQ(5, g.m_nLastConnId);
-  EXPECT_EQ(std::vector<std::string>{"Plugin223_Log('" + id +
-                                      "','ani@velmora.example','Unable connect to server, "
-                                      "\\nconnection is already in use.')"},
-            Calls());
-}
-
+// A session held by another connection is refused and logged: host/scenarios_test.sh and
+// host/sessions_test.sh.
 TEST_F(SessionTest, RefusalsCountUpUntilAnAcceptedCheck) {
   Record(0, 0, 3);
   for (int i = 0; i < 3; ++i) EXPECT_EQ(0, IsUserLoginOk(g));
@@ -94,6 +88,62 @@ TEST_F(SessionTest, DisconnectSendsItsCallAndFreesTheConnection) {
   DisconnectSession(g);
   EXPECT_EQ(nullptr, g.m_pDatabase);
   EXPECT_EQ(2u, Calls().size());
+}
+
+class MarketPollTest : public ConnectedClientFixture {
+ protected:
+  MarketPollTest() : ConnectedClientFixture("poll") {}
+  void SetUp() override {
+    ConnectedClientFixture::SetUp();
+    g.m_strEmail = "poll@velmora.example";
+  }
+  void TearDown() override {
+    ConnectedClientFixture::TearDown();
+    testing_server::AdminExec("Update NVMarket Set StatusMessage='Trading',isMarketClosed=0,EOD=0");
+  }
+  void Session(int last, int curr, int status) {
+    WriteSession({"Poll", "poll@velmora.example", last, curr, 1, status});
+  }
+  // What the global state holds of the market after a poll that returned `result`.
+  std::string Poll(int result) {
+    EXPECT_EQ(result, PollMarketStatus(g));
+    return g.m_strStatusMessage + " closed " + std::to_string(g.m_bMarketClosed) + " eod " +
+           std::to_string(g.m_bEod) + " " + std::to_string(g.m_nMarketDate);
+  }
+};
+
+TEST_F(MarketPollTest, AValidSessionStoresTheMarketsStateAndAnInvalidOneEndsIt) {
+  Session(7, 7, 0);
+  testing_server::AdminExec("Update NVMarket Set StatusMessage='Closed',isMarketClosed=1,EOD=1,"
+                            "MarketDate='2024-03-06'");
+  g.m_nCurrConnId = 3;
+  EXPECT_EQ("Closed closed 1 eod 1 20240306", Poll(1));
+  EXPECT_EQ(3, g.m_nCurrConnId);  // equal ids: no call, nothing taken over
+  EXPECT_TRUE(Calls().empty());
+  Session(7, 7, 3);
+  testing_server::AdminExec("Update NVMarket Set isMarketClosed=0");
+  EXPECT_EQ("Closed closed 0 eod 1 20240306", Poll(0));
+  EXPECT_EQ(3, g.m_nSessionStatus);  // sent with the disconnect: the lifecycle test
+  g.m_strEmail = "someone.else@velmora.example";  // no row for this pair
+  EXPECT_EQ("Closed closed 0 eod 1 20240306", Poll(0)) << "flags keep the last poll's values";
+  EXPECT_EQ(0, g.m_nSessionStatus);
+}
+
+TEST_F(MarketPollTest, DifferingConnectionIdsAreReported) {
+  g.m_nTradeInterval = 12;
+  for (int previous : {5, 0}) {  // 0 is an id like any other
+    ClearCalls();
+    Session(previous, 9, 0);
+    g.m_nCurrConnId = 0;
+    Poll(1);
+    EXPECT_EQ(9, g.m_nCurrConnId);
+    EXPECT_EQ((std::vector<std::string>{"Plugin223_ConnId('" + id + "','poll@velmora.example'," +
+                                        std::to_string(previous) + ",9,12)"}),
+              Calls());
+    // The server took the report: the ids agree now and nothing more is sent.
+    Poll(1);
+    EXPECT_EQ(1u, Calls().size());
+  }
 }
 
 }  // namespace

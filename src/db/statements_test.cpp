@@ -12,6 +12,7 @@
 #include <string>
 
 #include "db/connection.h"
+#include "db/quoting.h"
 #include "plugin/global.h"
 
 namespace {
@@ -94,6 +95,23 @@ TEST(Statements, EachIsItsTemplateInStatementsMdFilledTheSameWay) {
   EXPECT_EQ(doc["directory-symbols"], DirectorySymbolsStatement(g));
   EXPECT_EQ(doc["directory-groups"], DirectoryGroupsStatement(g));
   EXPECT_EQ(doc["directory-sectors"], DirectorySectorsStatement(g));
+}
+
+// Names are assembled a character at a time: each through the code table,
+// the character table and the quoting of its own. (The value names so made
+// are in the host's settings test and host/scenarios_test.sh.)
+TEST(Global, AssembledNamesGoThroughTheTablesAndTheQuoting) {
+  CGlobal g;
+  g.m_nCharCodes[CGlobal::kCharSet.find('N')] = 'M';
+  EXPECT_EQ("MVSession", AssembleName(g, "NVSession"));
+  g.m_charTable['V'] = 'W';
+  EXPECT_EQ("MWSession", AssembleName(g, "NVSession"));
+  g.m_nDialect = 1;
+  SetQuoteChars(g);
+  EXPECT_EQ("`a``b`", AssembleName(g, "ab"));
+  g.m_nDialect = 2;
+  SetQuoteChars(g);
+  EXPECT_EQ("[x]", QuoteName(g, "x"));
 }
 
 }  // namespace

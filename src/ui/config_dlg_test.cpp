@@ -51,11 +51,7 @@ TEST_F(ConfigDialogTest, OkRebuildsTheDerivedTextsAndCancelTakesNothing) {
   g.m_bAutoConnect = 1;
   g.m_strServerAddress = "db.example";
   ASSERT_TRUE(RegWriteNumber(kSettingsKey, "AutoConnect", 1));
-  EXPECT_EQ(kIdCancel, Run([](Dialog& d) {
-              Click(d, IDC_AUTO_CONNECT);
-              Click(d, kIdCancel);
-            }));
-  // Closing the window is Cancel too.
+  // Closing the window is Cancel too (the button: host/dialog_test.sh).
   EXPECT_EQ(kIdCancel, Run([](Dialog& d) { Click(d, IDC_AUTO_CONNECT); }));
   EXPECT_EQ(1, g.m_bAutoConnect);
   EXPECT_EQ(1u, RegReadNumber(kSettingsKey, "AutoConnect"));

@@ -138,9 +138,7 @@ TEST_F(RegistryFileTest, LinesItCannotReadAreSkippedNamedAndKept) {
   ASSERT_EQ(7u, listing.skipped.size());
   EXPECT_EQ("garbage", listing.skipped[0].text);
   EXPECT_EQ("not a value line (it must begin with the quoted name)", listing.skipped[0].reason);
-  EXPECT_EQ("a dword takes exactly 8 hex digits, as in dword:00000001",
-            listing.skipped[1].reason);
-  EXPECT_EQ("spaces around '='", listing.skipped[2].reason);
+  EXPECT_EQ("spaces around '='", listing.skipped[2].reason);  // a dword's: host/doctor_test.sh
   EXPECT_EQ("the text's closing quote is missing", listing.skipped[3].reason);
   ASSERT_EQ(3u, listing.values.size());
   EXPECT_EQ(12, listing.values[2].line);
@@ -162,14 +160,7 @@ TEST_F(RegistryFileTest, AKeyThatCannotBeReadIsNeitherReadNorWritten) {
   std::filesystem::create_directory(path_);  // unreadable even for root
   EXPECT_FALSE(platform::RegistryWriteString(kKey, "ServerAddress", "x"));
   EXPECT_EQ("(absent)", Read("ServerAddress"));
-  RegistryListing listing = ListRegistryKey(kKey);
-  EXPECT_TRUE(listing.exists);
-  EXPECT_EQ("Is a directory", listing.error);
-  std::filesystem::remove(path_);
-  listing = ListRegistryKey(kKey);
-  EXPECT_FALSE(listing.exists);
-  EXPECT_EQ("", listing.error);
-  EXPECT_EQ(path_, listing.where);
+  // How the listing names a key that cannot be read, or is missing: host/doctor_test.sh.
 }
 
 }  // namespace
