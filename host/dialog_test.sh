@@ -3,8 +3,8 @@
 # host, against the private server: natively on the headless dialog model,
 # and under Wine on Xvfb with the real dialog, which the host drives through
 # its controls. Both must show the same directory as the server holds (a
-# second import's is the directory test's). Then the dialog's texts in the
-# shipping 32-bit DLL.
+# second import's is the directory test's). The 32-bit DLL is built from the
+# same resource script, whose version resource scripts/test checks in it.
 #
 # Needs a running private server (scripts/dbserver start) and the builds.
 # Ends with "N passed, N failed".
@@ -128,20 +128,5 @@ for WIN in $(windows_builds); do
     "$(grep '^\[message box\]' "$WOUT/offline.err")"
   expect "$W: the status line still ends done" "status: Retrieving all symbol done." "$(cat "$WOUT/offline.txt")"
 done
-
-if [ -f build/win32/velmora.dll ]; then
-  echo "== the dialog resource in the 32-bit DLL"
-  # Each text as a NUL-terminated UTF-16 string. (The code's own texts are
-  # the same source's as the builds that run here, checked there.)
-  in_dll() {  # text
-    python3 -c 'import sys; sys.exit(0 if sys.argv[2].encode("utf-16-le") + b"\0\0" in open(sys.argv[1],"rb").read() else 1)' \
-      build/win32/velmora.dll "$1"
-  }
-  for text in "Velmora Configure" "MS Shell Dlg" "OK" "Cancel" "Retrieve all symbols" \
-    "Auto Connect" "Remove Quotation If Volume=0 (Intraday)"; do
-    if in_dll "$text"; then pass "32-bit DLL resource: \"$text\""
-    else fail "32-bit DLL resource lacks \"$text\""; fi
-  done
-fi
 
 summary
