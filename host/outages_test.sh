@@ -93,14 +93,16 @@ outage() {  # host name, seconds, stop|pause
   if [ "$3" = pause ]; then kill -STOP "$(server_pid)"; else dbserver stop; fi
   sleep "$2"
   if [ "$3" = pause ]; then
-    kill -CONT "$(server_pid)"
+    # Back is taken before the server resumes: a host may be Conn again
+    # within a millisecond of it, before a time taken after could be.
     BACK=$(now)
+    kill -CONT "$(server_pid)"
   else
-    # Back is when the server answers, which is before its start script ends.
+    # Back is when the server answers, which is before its start script
+    # ends: the start of the first query it answered.
     dbserver start &
     local starting=$! until=$((SECONDS + 60))
-    until superuser "SELECT 1" >/dev/null 2>&1 || [ $SECONDS -gt $until ]; do sleep 0.1; done
-    BACK=$(now)
+    until BACK=$(now); superuser "SELECT 1" >/dev/null 2>&1 || [ $SECONDS -gt $until ]; do sleep 0.1; done
     wait $starting
   fi
 }
