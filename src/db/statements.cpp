@@ -75,9 +75,9 @@ std::string MarketStatusStatement(const CGlobal& g) {
       g.m_strPollName1 + "." + c.marketClosed + "," + g.m_strPollName2 + ".LastConnID As " +
       c.prevConnId + "," + g.m_strPollName2 + ".CurrConnID As " + c.connId + "," +
       g.m_strPollName2 + "." + c.sessionStatus + "," + g.m_strPollName1 + "." + c.marketDate +
-      "," + g.m_strPollName1 + "." + c.eod + " " + g.m_szFrom + " " + market + "," + session + " " + g.m_szWhere + " " +
-      g.m_strPollName2 + AssembleName(g, ".Email='%s' And ") + g.m_strPollName2 +
-      AssembleName(g, ".ClientID='%s'");
+      "," + g.m_strPollName1 + "." + c.eod + " " + g.m_szFrom + " " + market + "," + session +
+      " " + g.m_szWhere + " " + g.m_strPollName2 + AssembleName(g, ".Email='%s' And ") +
+      g.m_strPollName2 + AssembleName(g, ".ClientID='%s'");
 
   return FormatText(format.c_str(), CallText(g.m_strEmail).c_str(),
                     CallText(g.m_strClientId).c_str());
