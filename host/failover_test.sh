@@ -105,7 +105,7 @@ n1=$(host_text host | sed -n 's/^streaming updates so far: //p' | sed -n 1p)
 n2=$(host_text host | sed -n 's/^streaming updates so far: //p' | sed -n 2p)
 [ -n "$n2" ] && [ "$n2" -ge $((${n1:-0} + 2)) ] && pass "quotes keep coming ($n1 updates before, $n2 after)" ||
   fail "streaming updates did not go on (${n1:-none} before, ${n2:-none} after)"
-host_text host | grep -A1 '^> bars BBCA --intraday' | grep -qE '^request: [1-9][0-9]* bars' &&
+grep -A1 '^> bars BBCA --intraday' < <(host_text host) | grep -cE '^request: [1-9][0-9]* bars' >/dev/null &&
   pass "bars come through the live node" ||
   fail "no bars after the failover" "$(host_text host | grep -A2 'bars BBCA')"
 after_calls=$("$ADMIN" calls | grep -F "'$ID'" | sed -n '/Disconnect/!p' | tail -3)

@@ -98,12 +98,19 @@ outage() {  # host name, seconds, stop|pause
     BACK=$(now)
     kill -CONT "$(server_pid)"
   else
+    # The hosts' settings name this port: nothing else may have answered
+    # there while the server was out, and it comes back to the same one.
+    if (exec 3<>"/dev/tcp/127.0.0.1/$VELMORA_DB_PORT") 2>/dev/null; then
+      fail "$1: port $VELMORA_DB_PORT answers while the server is stopped"
+    fi
     # Back is when the server answers, which is before its start script
     # ends: the start of the first query it answered.
     dbserver start &
     local starting=$! until=$((SECONDS + 60))
     until BACK=$(now); superuser "SELECT 1" >/dev/null 2>&1 || [ $SECONDS -gt $until ]; do sleep 0.1; done
     wait $starting
+    [ "$(cat "$VELMORA_RUN_DIR/db/port")" = "$VELMORA_DB_PORT" ] ||
+      fail "$1: the server came back on port $(cat "$VELMORA_RUN_DIR/db/port"), not $VELMORA_DB_PORT"
   fi
 }
 
