@@ -14,34 +14,43 @@
 
 namespace {
 
+using Texts = std::vector<std::string>;
+
 class SessionTest : public ConnectedClientFixture {
  protected:
   SessionTest() : ConnectedClientFixture("session") {}
-
-  void Record(int permit, int last, int curr) {
-    SessionRow r{"Ani", "ani@velmora.example", last, curr, permit};
-    r.colCloseBidAsk = "AvgPrice", r.colBid = "BidPrice", r.colAsk = "OfferPrice";
-    r.intradayStart = "2024-01-02";
-    WriteSession(r);
+  void TearDown() override {
+    ConnectedClientFixture::TearDown();
+    testing_server::AdminExec("Update NVMarket Set StatusMessage='Trading',isMarketClosed=0,EOD=0");
   }
-
+  void Record(int permit, int last, int curr, int status = 0) {
+    WriteSession({"Ani", "ani@velmora.example", last, curr, permit, status, "AvgPrice",
+                  "BidPrice", "OfferPrice", "2024-01-02"});
+  }
+  // A procedure call of this client and account, as the server logged it.
+  std::string Call(const std::string& name, const std::string& args) {
+    return "Plugin223_" + name + "('" + id + "','ani@velmora.example'," + args + ")";
+  }
   std::string Register(int seq) {
-    return "Plugin223_Register('" + id + "','ani@velmora.example','1.2.2.0','" +
-           g.m_strPlatformBits + "'," + std::to_string(seq) + ")";
+    return Call("Register", "'1.2.2.0','" + g.m_strPlatformBits + "'," + std::to_string(seq));
+  }
+  // What the global state holds of the market after a poll that returned `result`.
+  std::string Poll(int result) {
+    EXPECT_EQ(result, PollMarketStatus(g));
+    return g.m_strStatusMessage + " closed " + std::to_string(g.m_bMarketClosed) + " eod " +
+           std::to_string(g.m_bEod) + " " + std::to_string(g.m_nMarketDate);
   }
 };
 
 TEST_F(SessionTest, AcceptedTakesOverTheAccountAndRegisters) {
   Record(1, 0, 7);
   EXPECT_NE(0, IsUserLoginOk(g));
-  EXPECT_EQ(7, g.m_nCurrConnId);
-  EXPECT_EQ(0, g.m_nLastConnId);
-  EXPECT_EQ("Ani ani@velmora.example AvgPrice OfferPrice 2024-01-02",
+  EXPECT_EQ("Ani ani@velmora.example AvgPrice OfferPrice 2024-01-02 20240102 7 0",
             g.m_strUserName + " " + g.m_strEmail + " " + g.m_strColCloseBidAsk + " " +
-                g.m_strColAsk + " " + g.m_strBackfillIntraday);
-  EXPECT_EQ(20240102, g.m_nBackfillIntraday);
-  EXPECT_EQ(std::vector<std::string>{Register(0)}, Calls());
-
+                g.m_strColAsk + " " + g.m_strBackfillIntraday + " " +
+                std::to_string(g.m_nBackfillIntraday) + " " + std::to_string(g.m_nCurrConnId) +
+                " " + std::to_string(g.m_nLastConnId));
+  EXPECT_EQ(Texts{Register(0)}, Calls());
   // The registration marked the session as held by connection 7, which this
   // plug-in saw itself: a reconnect is accepted.
   EXPECT_NE(0, IsUserLoginOk(g));
@@ -57,16 +66,14 @@ TEST_F(SessionTest, RefusalsCountUpUntilAnAcceptedCheck) {
   EXPECT_NE(0, IsUserLoginOk(g));
   RemoveSession();
   EXPECT_EQ(0, IsUserLoginOk(g));  // no record at all
-  EXPECT_EQ((std::vector<std::string>{Register(1), Register(2), Register(3), Register(0),
-                                      Register(1)}),
-            Calls());
+  EXPECT_EQ((Texts{Register(1), Register(2), Register(3), Register(0), Register(1)}), Calls());
 }
 
 TEST_F(SessionTest, ADatabaseErrorIsLoggedWithTheDriversText) {
   Record(1, 0, 3);
   g.m_strEmailColumn = "NoSuchColumn";
   EXPECT_EQ(0, IsUserLoginOk(g));
-  std::vector<std::string> calls = Calls();
+  Texts calls = Calls();
   ASSERT_EQ(1u, calls.size());
   EXPECT_EQ(0u, calls[0].find("Plugin223_Log('" + id + "','','IsUserLoginOk Exception: "))
       << calls[0];
@@ -79,48 +86,24 @@ TEST_F(SessionTest, DisconnectSendsItsCallAndFreesTheConnection) {
   g.m_nSessionStatus = 4;
   DisconnectSession(g);
   EXPECT_EQ(nullptr, g.m_pDatabase);
-  EXPECT_EQ((std::vector<std::string>{
-                Register(0), "Plugin223_Disconnect('" + id + "','ani@velmora.example',4)"}),
-            Calls());
+  EXPECT_EQ((Texts{Register(0), Call("Disconnect", "4")}), Calls());
   DisconnectSession(g);  // nothing left to do
-
   g.m_pDatabase = new CDatabase;  // never opened: no call, still freed
   DisconnectSession(g);
   EXPECT_EQ(nullptr, g.m_pDatabase);
   EXPECT_EQ(2u, Calls().size());
 }
 
-class MarketPollTest : public ConnectedClientFixture {
- protected:
-  MarketPollTest() : ConnectedClientFixture("poll") {}
-  void SetUp() override {
-    ConnectedClientFixture::SetUp();
-    g.m_strEmail = "poll@velmora.example";
-  }
-  void TearDown() override {
-    ConnectedClientFixture::TearDown();
-    testing_server::AdminExec("Update NVMarket Set StatusMessage='Trading',isMarketClosed=0,EOD=0");
-  }
-  void Session(int last, int curr, int status) {
-    WriteSession({"Poll", "poll@velmora.example", last, curr, 1, status});
-  }
-  // What the global state holds of the market after a poll that returned `result`.
-  std::string Poll(int result) {
-    EXPECT_EQ(result, PollMarketStatus(g));
-    return g.m_strStatusMessage + " closed " + std::to_string(g.m_bMarketClosed) + " eod " +
-           std::to_string(g.m_bEod) + " " + std::to_string(g.m_nMarketDate);
-  }
-};
-
-TEST_F(MarketPollTest, AValidSessionStoresTheMarketsStateAndAnInvalidOneEndsIt) {
-  Session(7, 7, 0);
+TEST_F(SessionTest, AValidSessionStoresTheMarketsStateAndAnInvalidOneEndsIt) {
+  g.m_strEmail = "ani@velmora.example";
+  Record(1, 7, 7);
   testing_server::AdminExec("Update NVMarket Set StatusMessage='Closed',isMarketClosed=1,EOD=1,"
                             "MarketDate='2024-03-06'");
   g.m_nCurrConnId = 3;
   EXPECT_EQ("Closed closed 1 eod 1 20240306", Poll(1));
   EXPECT_EQ(3, g.m_nCurrConnId);  // equal ids: no call, nothing taken over
   EXPECT_TRUE(Calls().empty());
-  Session(7, 7, 3);
+  Record(1, 7, 7, 3);
   testing_server::AdminExec("Update NVMarket Set isMarketClosed=0");
   EXPECT_EQ("Closed closed 0 eod 1 20240306", Poll(0));
   EXPECT_EQ(3, g.m_nSessionStatus);  // sent with the disconnect: the lifecycle test
@@ -129,17 +112,16 @@ TEST_F(MarketPollTest, AValidSessionStoresTheMarketsStateAndAnInvalidOneEndsIt) 
   EXPECT_EQ(0, g.m_nSessionStatus);
 }
 
-TEST_F(MarketPollTest, DifferingConnectionIdsAreReported) {
+TEST_F(SessionTest, DifferingConnectionIdsAreReportedInAPoll) {
+  g.m_strEmail = "ani@velmora.example";
   g.m_nTradeInterval = 12;
   for (int previous : {5, 0}) {  // 0 is an id like any other
     ClearCalls();
-    Session(previous, 9, 0);
+    Record(1, previous, 9);
     g.m_nCurrConnId = 0;
     Poll(1);
     EXPECT_EQ(9, g.m_nCurrConnId);
-    EXPECT_EQ((std::vector<std::string>{"Plugin223_ConnId('" + id + "','poll@velmora.example'," +
-                                        std::to_string(previous) + ",9,12)"}),
-              Calls());
+    EXPECT_EQ(Texts{Call("ConnId", std::to_string(previous) + ",9,12")}, Calls());
     // The server took the report: the ids agree now and nothing more is sent.
     Poll(1);
     EXPECT_EQ(1u, Calls().size());

@@ -19,10 +19,10 @@ class SettingsTest : public ::testing::Test {
     testing_registry::DeleteKey(kSettingsKey);
   }
   void TearDown() override { testing_registry::DeleteKey(kSettingsKey); }
+  CGlobal g;
 };
 
 TEST_F(SettingsTest, AMissingKeyIsNeverCreated) {
-  CGlobal g;
   LoadSettings(g);
   EXPECT_FALSE(RegWriteString(kSettingsKey, "ServerAddress", "x"));
   EXPECT_FALSE(RegWriteNumber(kSettingsKey, "AutoConnect", 1));
@@ -33,7 +33,9 @@ TEST_F(SettingsTest, AMissingKeyIsNeverCreated) {
   EXPECT_EQ(0u, RegReadNumber(kSettingsKey, "AutoConnect"));
 }
 
-TEST_F(SettingsTest, ValuesRoundTripTrimmedAndCut) {
+// Texts are trimmed at their end and cut; Save writes the account trimmed
+// and AutoConnect, never the server's address.
+TEST_F(SettingsTest, ValuesRoundTripTrimmedAndCutAndSaveWritesTheAccount) {
   testing_registry::CreateKey(kSettingsKey);
   EXPECT_TRUE(RegWriteString(kSettingsKey, "ServerAddress", "db.example \t "));
   EXPECT_EQ("db.example", RegReadString(kSettingsKey, "ServerAddress"));
@@ -42,13 +44,6 @@ TEST_F(SettingsTest, ValuesRoundTripTrimmedAndCut) {
   EXPECT_TRUE(RegWriteNumber(kSettingsKey, "AutoConnect", 0xDEADBEEF));
   EXPECT_EQ(0xDEADBEEFu, RegReadNumber(kSettingsKey, "AutoConnect"));
   EXPECT_EQ("", RegReadString(kSettingsKey, "Absent"));
-}
-
-// Save writes the account and AutoConnect, never the server's address.
-TEST_F(SettingsTest, SaveWritesTheAccountTrimmed) {
-  testing_registry::CreateKey(kSettingsKey);
-  CGlobal g;
-  RegWriteString(kSettingsKey, "ServerAddress", "10.0.0.7");
   g.m_strServerAddress = "elsewhere";
   g.m_strUserName = "Budi  ";
   g.m_strEmail = "budi@example.id";
@@ -58,7 +53,7 @@ TEST_F(SettingsTest, SaveWritesTheAccountTrimmed) {
   EXPECT_EQ("Budi", RegReadString(kSettingsKey, g.m_strUserNameKey));
   EXPECT_EQ("budi@example.id", RegReadString(kSettingsKey, g.m_strEmailKey));
   EXPECT_EQ(1u, RegReadNumber(kSettingsKey, "AutoConnect"));
-  EXPECT_EQ("10.0.0.7", RegReadString(kSettingsKey, "ServerAddress"));
+  EXPECT_EQ("db.example", RegReadString(kSettingsKey, "ServerAddress"));
 }
 
 }  // namespace

@@ -13,8 +13,7 @@ std::string Text(const std::string& value) { return "'" + value + "'"; }
 void ClientFixture::SetUp() {
   ASSERT_TRUE(testing_server::Configured()) << "source scripts/dbserver env first";
   id = m_prefix + "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name();
-  RemoveSession();
-  ClearCalls();
+  ClientFixture::TearDown();  // whatever an interrupted run left
 }
 
 void ClientFixture::TearDown() {
@@ -23,21 +22,13 @@ void ClientFixture::TearDown() {
 }
 
 void ClientFixture::WriteSession(const SessionRow& r) {
-  std::string columns = "ClientID,UserName,Email,LastConnID,CurrConnID,Permit,SessionStatus";
-  std::string values = Text(id) + "," + Text(r.user) + "," + Text(r.email) + "," +
-                       std::to_string(r.lastConn) + "," + std::to_string(r.currConn) + "," +
-                       std::to_string(r.permit) + "," + std::to_string(r.status);
-  const std::pair<const char*, const std::string*> optional[] = {
-      {"ColCloseBidAsk", &r.colCloseBidAsk},
-      {"ColBid", &r.colBid},
-      {"ColAsk", &r.colAsk},
-      {"IntradayStart", &r.intradayStart}};
-  for (const auto& [column, value] : optional) {
-    if (value->empty()) continue;
-    columns += std::string(",") + column;
-    values += "," + Text(*value);
-  }
-  testing_server::AdminExec("Replace Into NVSession (" + columns + ") Values (" + values + ")");
+  testing_server::AdminExec(
+      "Replace Into NVSession (ClientID,UserName,Email,LastConnID,CurrConnID,Permit,"
+      "SessionStatus,ColCloseBidAsk,ColBid,ColAsk,IntradayStart) Values (" +
+      Text(id) + "," + Text(r.user) + "," + Text(r.email) + "," + std::to_string(r.lastConn) +
+      "," + std::to_string(r.currConn) + "," + std::to_string(r.permit) + "," +
+      std::to_string(r.status) + "," + Text(r.colCloseBidAsk) + "," + Text(r.colBid) + "," +
+      Text(r.colAsk) + "," + (r.intradayStart.empty() ? "NULL" : Text(r.intradayStart)) + ")");
 }
 
 void ClientFixture::RemoveSession() {

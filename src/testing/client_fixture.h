@@ -12,12 +12,11 @@
 #include "plugin/global.h"
 
 // A session record as the server holds it (the host has a SessionRecord of
-// its own); the per-account column names and the intraday start only when
-// not the table's defaults.
+// its own), by default with the table's defaults; no intraday start: NULL.
 struct SessionRow {
   std::string user = "Tester", email = "";
   int lastConn = 0, currConn = 1, permit = 1, status = 0;
-  std::string colCloseBidAsk = "", colBid = "", colAsk = "", intradayStart = "";
+  std::string colCloseBidAsk = "CloseBidAsk", colBid = "Bid", colAsk = "Ask", intradayStart = "";
 };
 
 class ClientFixture : public ::testing::Test {

@@ -11,7 +11,6 @@ FakeInfoSite* g_current = nullptr;
 StockInfo* AddStock(const char* ticker) {
   g_current->calls.push_back(std::string("add ") + ticker);
   if (g_current->refuseRecords) return nullptr;
-  if (g_current->Find(ticker) == nullptr) g_current->addOrder.push_back(ticker);
   return &g_current->Hold(ticker);
 }
 

@@ -41,7 +41,6 @@ class FakeInfoSite {
   std::map<std::pair<int, int>, std::string> names;  // (kind, item) -> name
   std::map<int, int> sectorOf;                       // industry -> sector
   std::map<std::string, std::unique_ptr<GuardedRecord>> stocks;
-  std::vector<std::string> addOrder;
   bool refuseRecords = false;  // AddStock yields null
 
  private:
