@@ -6,6 +6,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -21,10 +22,8 @@ namespace {
 
 // The sockets this process holds: the plug-in's connection is one of them.
 int OpenSockets() {
-  int sockets = 0;
-  for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd"))
-    sockets += std::filesystem::is_socket(fd.path()) ? 1 : 0;
-  return sockets;
+  const std::filesystem::directory_iterator fds("/proc/self/fd");
+  return std::count_if(begin(fds), end(fds), [](const auto& fd) { return fd.is_socket(); });
 }
 
 class ConnectedPluginTest : public ClientFixture {
@@ -58,10 +57,7 @@ class ConnectedPluginTest : public ClientFixture {
     std::string error;
     ASSERT_TRUE(api.Load(copy, &error)) << error;
     ASSERT_EQ(1, api.Init());
-    PluginNotification note{};
-    note.nReason = REASON_DATABASE_LOADED;
-    note.hMainWnd = window;
-    note.pWorkspace = &workspace;
+    PluginNotification note{0, REASON_DATABASE_LOADED, nullptr, window, nullptr, &workspace};
     ASSERT_EQ(1, api.Notify(&note));
   }
   std::string Status() {
