@@ -74,7 +74,8 @@ class ConnectedPluginTest : public ClientFixture {
 };
 
 // Release ends the session but is no notification: the state and the
-// timers stay until the host's unload notification.
+// timers stay until the host's unload notification. A second one has
+// nothing left to end: the session test's.
 TEST_F(ConnectedPluginTest, ReleaseWhileConnectedLeavesTheStateAndTimers) {
   LoadAndConnect();
   ASSERT_EQ("Conn", Status());
@@ -85,8 +86,6 @@ TEST_F(ConnectedPluginTest, ReleaseWhileConnectedLeavesTheStateAndTimers) {
   const std::vector<std::string> calls = Calls();
   ASSERT_FALSE(calls.empty());
   EXPECT_EQ("Plugin223_Disconnect('" + id + "','held@velmora.example',0)", calls.back());
-  EXPECT_EQ(1, api.Release());  // nothing left to end
-  EXPECT_EQ(calls.size(), Calls().size());
 }
 
 // A host that unloads the library without a Release: the global state's
