@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <tuple>
 
 #include "src/db/settings.h"
 #include "src/platform/registry.h"
@@ -58,16 +59,13 @@ TEST(PluginSettingsTest, TheHostReadsTheSettingsAsThePlugInDoes) {
     CGlobal g;
     LoadSettings(g);
     const PluginSettings host = ReadPluginSettings();
-    EXPECT_EQ(g.m_strServerAddress, host.serverAddress) << c.what;
-    EXPECT_EQ(g.m_strServerPort, host.serverPort) << c.what;
-    EXPECT_EQ(g.m_strUserName, host.userName) << c.what;
-    EXPECT_EQ(g.m_strEmail, host.email) << c.what;
-    EXPECT_EQ(g.m_bAutoConnect, host.autoConnect) << c.what;
-    EXPECT_EQ(g.m_strClientId, host.clientId) << c.what;
-    EXPECT_EQ(g.m_strClientId, InstallationIdentifier()) << c.what;
-    EXPECT_EQ(g.m_strConnect, PluginConnectString(host)) << c.what;
+    EXPECT_EQ(std::tie(g.m_strServerAddress, g.m_strServerPort, g.m_strUserName, g.m_strEmail,
+                       g.m_bAutoConnect, g.m_strClientId, g.m_strClientId, g.m_strConnect),
+              std::make_tuple(host.serverAddress, host.serverPort, host.userName, host.email,
+                              host.autoConnect, host.clientId, InstallationIdentifier(),
+                              PluginConnectString(host)))
+        << c.what;
   }
-  EXPECT_STREQ(kSettingsKey, kPluginSettingsKey);
   testing_registry::DeleteKey(kSettingsKey);
   testing_registry::SetEnv("VELMORA_CLIENT_ID", savedId.empty() ? nullptr : savedId.c_str());
 }

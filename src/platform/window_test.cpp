@@ -6,26 +6,22 @@
 
 namespace {
 
-uintptr_t g_firstSaw = 0, g_secondSaw = 0;
+uintptr_t g_saw[2] = {};
 
-void First(WindowHandle window, unsigned, uintptr_t id, uint32_t) {
-  g_firstSaw = id;
-  platform::StopTimer(window, id);
-}
-
-void Second(WindowHandle window, unsigned, uintptr_t id, uint32_t) {
-  g_secondSaw = id;
+template <int kWhich>
+void Saw(WindowHandle window, unsigned, uintptr_t id, uint32_t) {
+  g_saw[kWhich] = id;
   platform::StopTimer(window, id);
 }
 
 TEST(WindowTimers, EachTimerCallsItsOwnCallBack) {
   WindowHandle window = winsys::CreateHostWindow();
-  ASSERT_NE(0u, platform::StartTimer(window, 7, 10, First));
-  ASSERT_NE(0u, platform::StartTimer(window, 8, 10, Second));
+  ASSERT_NE(0u, platform::StartTimer(window, 7, 10, Saw<0>));
+  ASSERT_NE(0u, platform::StartTimer(window, 8, 10, Saw<1>));
   winsys::PumpMessages(300, nullptr);
   winsys::DestroyHostWindow(window);
-  EXPECT_EQ(7u, g_firstSaw);
-  EXPECT_EQ(8u, g_secondSaw);
+  EXPECT_EQ(7u, g_saw[0]);
+  EXPECT_EQ(8u, g_saw[1]);
 }
 
 }  // namespace

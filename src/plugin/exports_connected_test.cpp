@@ -6,6 +6,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -21,10 +22,8 @@ namespace {
 
 // The sockets this process holds: the plug-in's connection is one of them.
 int OpenSockets() {
-  int sockets = 0;
-  for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd"))
-    sockets += std::filesystem::is_socket(fd.path()) ? 1 : 0;
-  return sockets;
+  const std::filesystem::directory_iterator fds("/proc/self/fd");
+  return std::count_if(begin(fds), end(fds), [](const auto& fd) { return fd.is_socket(); });
 }
 
 class ConnectedPluginTest : public ClientFixture {
@@ -58,10 +57,7 @@ class ConnectedPluginTest : public ClientFixture {
     std::string error;
     ASSERT_TRUE(api.Load(copy, &error)) << error;
     ASSERT_EQ(1, api.Init());
-    PluginNotification note{};
-    note.nReason = REASON_DATABASE_LOADED;
-    note.hMainWnd = window;
-    note.pWorkspace = &workspace;
+    PluginNotification note{0, REASON_DATABASE_LOADED, nullptr, window, nullptr, &workspace};
     ASSERT_EQ(1, api.Notify(&note));
   }
   std::string Status() {
@@ -78,7 +74,8 @@ class ConnectedPluginTest : public ClientFixture {
 };
 
 // Release ends the session but is no notification: the state and the
-// timers stay until the host's unload notification.
+// timers stay until the host's unload notification. A second one has
+// nothing left to end: the session test's.
 TEST_F(ConnectedPluginTest, ReleaseWhileConnectedLeavesTheStateAndTimers) {
   LoadAndConnect();
   ASSERT_EQ("Conn", Status());
@@ -89,8 +86,6 @@ TEST_F(ConnectedPluginTest, ReleaseWhileConnectedLeavesTheStateAndTimers) {
   const std::vector<std::string> calls = Calls();
   ASSERT_FALSE(calls.empty());
   EXPECT_EQ("Plugin223_Disconnect('" + id + "','held@velmora.example',0)", calls.back());
-  EXPECT_EQ(1, api.Release());  // nothing left to end
-  EXPECT_EQ(calls.size(), Calls().size());
 }
 
 // A host that unloads the library without a Release: the global state's

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "host/memory_use.h"
 #include "host/plugin_api.h"
@@ -27,31 +28,26 @@ TEST_F(ExportsTest, IdentityRecordIsCopiedWhole) {
   reinterpret_cast<PluginInfo*>(record)->nStructSize = 12;  // not honoured
   EXPECT_EQ(1, api.GetPluginInfo(reinterpret_cast<PluginInfo*>(record)));
 
-  unsigned char expected[152] = {};
-  const unsigned char head[] = {152, 0, 0, 0, 2, 0, 0, 0, 0xDA, 0x27, 0, 0, 'm', 'l', 'e', 'V'};
-  std::memcpy(expected, head, sizeof head);
-  std::memcpy(expected + 16, "Velmora Data Plug-in", 20);
-  std::memcpy(expected + 80, "Velmora", 7);
-  const unsigned char tail[] = {0xB8, 0xE7, 0x05, 0x00};  // 387000
-  std::memcpy(expected + 148, tail, sizeof tail);
-  EXPECT_EQ(0, std::memcmp(record, expected, sizeof expected));
-  for (size_t i = 152; i < sizeof record; ++i) EXPECT_EQ(0xCC, record[i]) << "byte " << i;
+  std::string expected("\x98\0\0\0\x02\0\0\0\xDA\x27\0\0mleVVelmora Data Plug-in", 36);
+  expected.resize(80);
+  expected += "Velmora";
+  expected.resize(148);
+  expected += std::string("\xB8\xE7\x05\0", 4) + std::string(8, '\xCC');  // 387000; untouched
+  EXPECT_EQ(expected, std::string(reinterpret_cast<char*>(record), sizeof record));
 }
 
 // Not connected, a release has nothing to end; the bars a request leaves
 // alone are the bar request test's.
 TEST_F(ExportsTest, FixedAnswersAndNothingDoneWhileNotConnected) {
-  EXPECT_EQ(1, api.SetTimeBase(86400));
-  EXPECT_EQ(0, api.SetTimeBase(60));
-  EXPECT_EQ(0, api.SetTimeBase(0));
-  EXPECT_EQ(20, api.GetSymbolLimit());
   for (const char* name : {"", "Shares", "EPS", "Dividend"}) {
     AmiVar value = api.GetExtraData("BBCA", name, 10, 86400, nullptr);
     EXPECT_TRUE(value.type == 0 && value.val == 0.0f) << name;
   }
-  EXPECT_EQ(1, api.SetSiteInterface(nullptr));
-  EXPECT_EQ(1, api.Release());
-  EXPECT_EQ(1, api.Release());
+  // Daily, intraday and no time base; the symbol limit; the site; two releases.
+  EXPECT_EQ((std::vector<int>{1, 0, 0, 20, 1, 1, 1}),
+            (std::vector<int>{api.SetTimeBase(86400), api.SetTimeBase(60), api.SetTimeBase(0),
+                              api.GetSymbolLimit(), api.SetSiteInterface(nullptr), api.Release(),
+                              api.Release()}));
 }
 
 TEST_F(ExportsTest, StatusBeforeAnyNotificationIsWait) {
