@@ -172,12 +172,13 @@ check "session control off: a second copy's registration beside the first holds 
 wait "$holder"
 check "velmora-admin is silent once it is on again" 0 "$(admin session "$TID" --curr-conn 9 | grep -c '^Session control is off')"
 
+# A registration that is refused holds nothing, seen on its own connection.
 admin clear-calls
-run_doc session-register ssssd "$TID" test@velmora.example 1.2.2.0 32 2
-check "register with a refused count holds nothing" 0 "$(last_conn)"
+q "$(doc session-register ssssd "$TID" test@velmora.example 1.2.2.0 32 2)" "$HELD"
+check "register with a refused count returns nothing and holds nothing" "LastConnID 0" "$(paste -sd' ' <<<"$OUT")"
 admin session "$TID" --permit 0 >/dev/null
-run_doc session-register ssssd "$TID" test@velmora.example 1.2.2.0 64 0
-check "register of a session without permission holds nothing" 0 "$(last_conn)"
+q "$(doc session-register ssssd "$TID" test@velmora.example 1.2.2.0 64 0)" "$HELD"
+check "register of a session without permission returns nothing and holds nothing" "LastConnID 0" "$(paste -sd' ' <<<"$OUT")"
 run_doc message-log sss "$TID" test@velmora.example "Unable connect to server, 
 connection is already in use."
 check "message-log: the message reaches the message log" \
