@@ -58,7 +58,7 @@ check "every table is InnoDB with a primary key" "NULL" "$no_pk"
 # pattern, statements...: those not refused with the pattern in the message go to $wrong.
 denied() { local pat="$1" sql; shift; for sql; do q "$sql"
     [ "$RC" -ne 0 ] && [[ "$ERR" == *"$pat"* ]] || wrong+=("$sql -> rc $RC ${ERR:-accepted}"); done; }
-sum_before="$(sums)"; wrong=()
+wrong=()
 for t in "${!KEYCOL[@]}"; do c="${KEYCOL[$t]}" T="db_amiplugin.$t"
     denied "command denied" "Insert Into $T () Values ()" "Update $T Set $c=$c Where 1=0" "Delete From $T Where 1=0" \
         "Drop Table $T" "Alter Table $T Comment='x'" "Truncate Table $T"; done
@@ -68,7 +68,6 @@ denied denied "Select * From db_amiplugin.NVCallLog" "Select * From db_amiplugin
     "Create Database velmora_other" "Create Table db_amiplugin.NVExtra (id Int Primary Key)" "Select db_amiplugin.NVQuoteArg('x')" \
     "Grant Select On db_amiplugin.NVCallLog To velmora_plugin@'%'" "Create Or Replace View db_amiplugin.NVPeek As Select 1"
 check "no access to the logs, other databases, new objects or grants" "" "$(printf '%s\n' "${wrong[@]}")"
-check "the refused statements changed no table" "$sum_before" "$(sums)"
 
 echo "== injected tickers, bounded by the server"
 # The plug-in puts a ticker into its bar and real-time statements unescaped.
