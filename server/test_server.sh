@@ -212,8 +212,9 @@ check "realtime: 'bbca' is a row of its own, apart from BBCA, which it leaves al
     "$(column 1,6,7 | tr '\t' '|') $(asql "SELECT COUNT(*) FROM NVRealtime WHERE Code IN ('bbca','BBCA')")"
 
 run_doc directory-symbols ""
-check "directory-symbols: stocks, indices and other markets ($(row_count) rows)" yes \
-    "$([ "$(row_count)" -ge 30 ] && grep -qP '\tIndices\t' <<<"$OUT" && column 4 | grep -qx 3 && echo yes)"
+[ "$(row_count)" -ge 30 ] && grep -qP '\tIndices\t' <<<"$OUT" && grep -qx 3 <<<"$(column 4)" &&
+    pass "directory-symbols: stocks, indices and other markets" ||
+    fail "directory-symbols: stocks, indices and other markets ($(row_count) rows)" "$(head -4 <<<"$OUT")" "$ERR"
 run_doc directory-groups ""
 run_doc directory-sectors ""
 check "directory-sectors: each sector's industries form one run" "" "$(column 2 | uniq | sort | uniq -d)"
