@@ -1,11 +1,11 @@
-// The host's bar requests against real rows: the start point, the short cut
-// for intraday charts and the older record layout; before them, how stamps
-// are packed and how fetched bars are merged into the host's array.
+// Bar stamps, the merge into the host's array, and the host's bar requests
+// against real rows (start point, intraday short cut, older record layout).
 #include "bars/bar_request.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "abi/bar_time.h"
@@ -19,35 +19,24 @@ using bar_test::Closes;
 using bar_test::Daily;
 
 TEST(BarTime, PacksFieldsAndMarksTheEndOfDay) {
-  uint64_t t = PackBarTime(2024, 3, 5, 10, 15, 59);
-  EXPECT_EQ(2024u << 20 | 3u << 16 | 5u << 11 | 10u << 6 | 15u, HighWord(t));
-  EXPECT_EQ(59u << 26, LowWord(t));
-  BarTime back = UnpackBarTime(t);
-  EXPECT_EQ(2024, back.year);
-  EXPECT_EQ(59, back.second);
+  const uint64_t t = PackBarTime(2024, 3, 5, 10, 15, 59);
+  EXPECT_EQ(uint64_t{2024u << 20 | 3u << 16 | 5u << 11 | 10u << 6 | 15u} << 32 | 59u << 26, t);
+  const BarTime u = UnpackBarTime(t);
+  EXPECT_EQ((std::vector<int>{2024, 3, 5, 10, 15, 59}),
+            (std::vector<int>{u.year, u.month, u.day, u.hour, u.minute, u.second}));
   EXPECT_EQ(20240305, BarDateNumber(t));
   EXPECT_FALSE(IsEodMarker(t));
-
-  uint64_t eod = EodMarker(t);
-  EXPECT_EQ(HighWord(t) | 0x7FFu, HighWord(eod));
-  EXPECT_EQ(0xFFFFFFC0u, LowWord(eod));
+  const uint64_t eod = EodMarker(t);
+  EXPECT_EQ(uint64_t{HighWord(t) | 0x7FFu} << 32 | 0xFFFFFFC0u, eod);
   EXPECT_TRUE(IsEodMarker(eod));
   EXPECT_EQ(20240305, BarDateNumber(eod));
-  // The marker sorts after every intraday stamp of its day, before the next day.
-  EXPECT_LT(PackBarTime(2024, 3, 5, 23, 59, 59), eod);
-  EXPECT_LT(eod, PackBarTime(2024, 3, 6, 0, 0, 0));
   // Values are cut to their field widths, never spilling into a neighbour.
   EXPECT_EQ(PackBarTime(2024, 3, 5, 0, 0, 0), PackBarTime(2024 + 4096, 3 + 16, 5 + 32, 32, 64, 64));
-  // Quotation keeps the low word first.
-  Quotation q{};
-  q.DateTime = t;
-  EXPECT_EQ(LowWord(t), q.DateTimeLow);
-  EXPECT_EQ(HighWord(t), q.DateTimeHigh);
+  const Quotation q = bar_test::Held(t, 0, 0);  // the low word first
+  EXPECT_EQ(std::make_pair(LowWord(t), HighWord(t)), std::make_pair(q.DateTimeLow, q.DateTimeHigh));
 }
 
-// Held bars kept before the first fetched stamp, a single held bar dropped,
-// and the oldest giving way to a full chart's: here and in the bar request
-// test.
+// Which held bars stay before the fetched ones: the request tests below.
 TEST(MergeBars, FitsIntoTheCapacity) {
   // Seven fetched into five: the newest five, no held bar.
   Quotation small[6] = {Daily(1, 1), Daily(2, 2), {}, {}, {}, Daily(28, 99)};
@@ -120,8 +109,7 @@ TEST_F(BarRequestTest, OnlyWhileConnected) {
 }
 
 TEST_F(BarRequestTest, DailyStartPoint) {
-  // Nothing held: from the configured date.
-  Quotation bars[10] = {};
+  Quotation bars[10] = {};  // nothing held: from the configured date
   EXPECT_EQ((std::vector<float>{4, 5, 6}), Request(86400, -1, bars, 3));
   // One held bar counts as no history: the configured date again, and the
   // held bar, newer than the first fetched one, is dropped...
@@ -164,29 +152,22 @@ TEST_F(BarRequestTest, IntradayStartPoint) {
 }
 
 TEST_F(BarRequestTest, OlderLayoutRoundTrip) {
-  QuotationOld old{};
-  old.DateTime = 124u << 24 | 3u << 20 | 5u << 15 | 10u << 10 | 15u << 4 | 15u;
-  old.Close = 1.5f;
-  old.Volume = -3;
-  old.OpenInterest = 77;
+  const QuotationOld old{124u << 24 | 3u << 20 | 5u << 15 | 10u << 10 | 15u << 4 | 15u,
+                         0, 0, 0, 0, -3, 77, {}};
   Quotation bar = FromQuotationOld(old);
   EXPECT_EQ(PackBarTime(2024, 3, 5, 10, 15, 63), bar.DateTime);
-  EXPECT_EQ(-3.0f, bar.Volume);
-  EXPECT_EQ(77.0f, bar.OpenInterest);
+  EXPECT_EQ(std::make_pair(-3.0f, 77.0f), std::make_pair(bar.Volume, bar.OpenInterest));
   bar.DateTime = PackBarTime(2024, 3, 5, 10, 15, 59);
   bar.Volume = 12.9f;
-  QuotationOld back{};
-  std::memset(back.Reserved, 0x77, 2);
+  QuotationOld back{0, 0, 0, 0, 0, 0, 0, {0x77, 0x77}};
   ToQuotationOld(bar, back);
   EXPECT_EQ(124u << 24 | 3u << 20 | 5u << 15 | 10u << 10 | 15u << 4 | 11u, back.DateTime);
   EXPECT_EQ(12, back.Volume);
   EXPECT_EQ(0x77, back.Reserved[0]);
 
   // Through the request: daily bars come back with the end-of-day second.
-  QuotationOld host[6];
-  std::memset(host, 0, sizeof host);
+  QuotationOld host[6] = {};
   EXPECT_EQ(3, GetQuotes(g, "ZZREQ", 86400, -1, 6, host));
-  EXPECT_EQ(15u, host[0].DateTime & 0xFu);
   EXPECT_EQ(124u << 24 | 3u << 20 | 4u << 15 | 31u << 10 | 63u << 4 | 15u, host[0].DateTime);
   EXPECT_EQ(6.0f, host[2].Close);
 
