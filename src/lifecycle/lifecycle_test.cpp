@@ -140,10 +140,9 @@ TEST_F(LifecycleTest, UnloadOrAnInvalidSessionDisconnects) {
   ExpectDisconnected(6);
 }
 
-TEST_F(LifecycleTest, AFailedOpenWaitsOnLoadAndDisconnectsOnTheCommand) {
+TEST_F(LifecycleTest, AFailedOpenOnTheCommandDisconnects) {
   g_global.m_strServerPort = "1";  // nothing listens there
   Notify(REASON_DATABASE_LOADED);
-  EXPECT_EQ(CONN_WAIT, g_nConnState);
   Notify(REASON_STATUS_RMBCLICK, ID_CONNECT);
   EXPECT_EQ(CONN_DISCONNECTED, g_nConnState);
   EXPECT_EQ("", Running());

@@ -35,10 +35,9 @@ TEST(Status, DownTellsWhenItRetries) {
 TEST(Status, ErrorLeavesTheHostsCodeAlone) {
   CGlobal g;
   for (int state : {4, 9, -1}) {
-    SCOPED_TRACE(state);
     PluginStatus s = Fill(g, state);
-    EXPECT_EQ(0x77777777, s.nStatusCode);
-    EXPECT_STREQ("Error", s.szShortMessage);
+    EXPECT_EQ(0x77777777, s.nStatusCode) << state;
+    EXPECT_STREQ("Error", s.szShortMessage) << state;
   }
 }
 
