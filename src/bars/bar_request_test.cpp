@@ -36,26 +36,16 @@ TEST(BarTime, PacksFieldsAndMarksTheEndOfDay) {
   EXPECT_EQ(std::make_pair(LowWord(t), HighWord(t)), std::make_pair(q.DateTimeLow, q.DateTimeHigh));
 }
 
-// Which held bars stay before the fetched ones: the request tests below.
+// Which held bars stay before the fetched ones: the request tests below; the
+// newest fetched bars that fit, and nothing written past the capacity, also
+// for a capacity of 0: fuzz/bars_fuzz.cpp.
 TEST(MergeBars, FitsIntoTheCapacity) {
-  // Seven fetched into five: the newest five, no held bar.
-  Quotation small[6] = {Daily(1, 1), Daily(2, 2), {}, {}, {}, Daily(28, 99)};
-  std::vector<Quotation> seven;
-  for (int d = 10; d < 17; ++d) seven.push_back(Daily(d, static_cast<float>(d)));
-  EXPECT_EQ(5, MergeBars(1, small, 5, seven));
-  EXPECT_EQ((std::vector<float>{12, 13, 14, 15, 16}), Closes(small, 5));
-  EXPECT_EQ(99.0f, small[5].Close) << "wrote past the capacity";
-
   // Overlapping move: keep 4 of 6 held bars behind 2 fetched in capacity 6.
-  Quotation six[7] = {Daily(1, 1), Daily(2, 2), Daily(3, 3), Daily(4, 4),
-                      Daily(5, 5), Daily(6, 6), Daily(28, 99)};
+  Quotation six[6] = {Daily(1, 1), Daily(2, 2), Daily(3, 3), Daily(4, 4), Daily(5, 5), Daily(6, 6)};
   std::vector<Quotation> two = {Daily(7, 7), Daily(8, 8)};
   EXPECT_EQ(6, MergeBars(5, six, 6, two));
   EXPECT_EQ((std::vector<float>{3, 4, 5, 6, 7, 8}), Closes(six, 6));
-
-  // A capacity of 0 takes nothing; a host claiming more bars than its
-  // capacity is not read or written past it.
-  EXPECT_EQ(0, MergeBars(-1, small, 0, seven));
+  // A host claiming more bars than its capacity is not read or written past it.
   Quotation three[4] = {Daily(1, 1), Daily(2, 2), Daily(3, 3), Daily(28, 99)};
   EXPECT_EQ(3, MergeBars(40, three, 3, two));
   EXPECT_EQ((std::vector<float>{3, 7, 8}), Closes(three, 3));
