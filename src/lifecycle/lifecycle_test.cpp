@@ -189,7 +189,6 @@ TEST_F(LifecycleTest, TheStatusQueryRefreshesOnlyWhileConnectedWithAutoConnect) 
     ReportStatus(g_global, &status);
     return status.szShortMessage + std::string(record->Last != -1.0f ? " read" : "");
   };
-  EXPECT_EQ("Wait", query()) << "nothing is open, nothing is read";
   Notify(REASON_DATABASE_LOADED);
   ASSERT_EQ(CONN_CONNECTED, g_nConnState);
   EXPECT_EQ("Conn read", query());
