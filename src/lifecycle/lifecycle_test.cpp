@@ -62,12 +62,25 @@ class LifecycleTest : public ClientFixture {
     note.pWorkspace = &workspace;
     HandleNotify(g_global, note);
   }
-  // The interval of a timer on the window, or -1 when it is not running.
-  long Timer(uintptr_t timer) {
-    auto it = window_system::Timers().find({window, timer});
-    return it == window_system::Timers().end() ? -1 : static_cast<long>(it->second.interval);
+  // Every running timer with its interval, as "trade 5000 connect 10000".
+  static std::string Running() {
+    std::string running;
+    for (const auto& [key, timer] : window_system::Timers())
+      running += std::string(running.empty() ? "" : " ") +
+                 (key.second == IDT_TRADE ? "trade " : key.second == IDT_EOD ? "eod " :
+                  key.second == IDT_CONNECT ? "connect " : "other ") +
+                 std::to_string(timer.interval);
+    return running;
   }
   size_t Posted() { return window_system::Messages().size(); }
+  // Disconnected: no timer, no connection, and the server told so with `reason`.
+  void ExpectDisconnected(int reason) {
+    EXPECT_EQ(CONN_DISCONNECTED, g_nConnState);
+    EXPECT_EQ("", Running());
+    EXPECT_EQ(nullptr, g_global.m_pDatabase);
+    EXPECT_EQ("Plugin223_Disconnect('" + id + "','life@velmora.example'," +
+                  std::to_string(reason) + ")", Calls().back());
+  }
 
   WindowHandle window = nullptr;
   Workspace workspace{};
@@ -78,7 +91,7 @@ TEST_F(LifecycleTest, WithoutAutoConnectTheLoadWaitsAndOffersConnectOnly) {
   Notify(REASON_DATABASE_LOADED);
   EXPECT_EQ(CONN_WAIT, g_nConnState);
   EXPECT_EQ(1, workspace.nAllowMixedEODIntra);
-  EXPECT_TRUE(window_system::Timers().empty());
+  EXPECT_EQ("", Running());
   Notify(REASON_STATUS_RMBCLICK);
   EXPECT_TRUE(window_system::LastMenu().connectEnabled);
   EXPECT_FALSE(window_system::LastMenu().disconnectEnabled);
@@ -91,12 +104,10 @@ TEST_F(LifecycleTest, ConnectedPollingMovesBetweenTheTimers) {
   Notify(REASON_DATABASE_LOADED);
   ASSERT_EQ(CONN_CONNECTED, g_nConnState);
   EXPECT_EQ(0u, Posted());  // the notification path does not tell the host
-  EXPECT_EQ(5000, Timer(IDT_CONNECT));
   window_system::Advance(4999);
-  EXPECT_EQ(5000, Timer(IDT_CONNECT));
+  EXPECT_EQ("connect 5000", Running());
   window_system::Advance(1);
-  EXPECT_EQ(-1, Timer(IDT_CONNECT));
-  EXPECT_EQ(5000, Timer(IDT_TRADE));
+  EXPECT_EQ("trade 5000", Running());
   EXPECT_EQ(1u, Posted());
   EXPECT_EQ(WM_STREAMING_UPDATE, window_system::Messages().back().second);
 
@@ -104,55 +115,40 @@ TEST_F(LifecycleTest, ConnectedPollingMovesBetweenTheTimers) {
   // silences the host's message with the trade timer on: host/live_test.sh.)
   testing_server::AdminExec("Update NVMarket Set EOD=1");
   window_system::Advance(5000);
-  EXPECT_EQ(-1, Timer(IDT_TRADE));
-  EXPECT_EQ(30000, Timer(IDT_EOD));
+  EXPECT_EQ("eod 30000", Running());
   EXPECT_EQ(2u, Posted());
   testing_server::AdminExec("Update NVMarket Set EOD=0");
   window_system::Advance(30000);
-  EXPECT_EQ(5000, Timer(IDT_TRADE));
-  EXPECT_EQ(-1, Timer(IDT_EOD));
+  EXPECT_EQ("trade 5000", Running());
+  TimerProc(window, 0x113, 4242, 0);  // not one of ours: no poll, nothing posted
   EXPECT_EQ(3u, Posted());
-
-  TimerProc(window, 0x113, 4242, 0);  // not one of ours: nothing happens
   EXPECT_EQ(CONN_CONNECTED, g_nConnState);
   Notify(REASON_STATUS_RMBCLICK, ID_DISCONNECT);
   EXPECT_FALSE(window_system::LastMenu().connectEnabled);
   EXPECT_TRUE(window_system::LastMenu().disconnectEnabled);
-  EXPECT_EQ(CONN_DISCONNECTED, g_nConnState);
-  EXPECT_TRUE(window_system::Timers().empty());
-  EXPECT_EQ(nullptr, g_global.m_pDatabase);
+  ExpectDisconnected(0);
 }
 
-TEST_F(LifecycleTest, LoadAndUnloadInOneNotificationEndsDisconnected) {
+// Both in one notification; a session the poll finds invalid.
+TEST_F(LifecycleTest, UnloadOrAnInvalidSessionDisconnects) {
   Notify(REASON_DATABASE_LOADED | REASON_DATABASE_UNLOADED);
-  EXPECT_EQ(CONN_DISCONNECTED, g_nConnState);
-  EXPECT_TRUE(window_system::Timers().empty());
-  EXPECT_EQ(nullptr, g_global.m_pDatabase);
-  EXPECT_EQ("Plugin223_Disconnect('" + id + "','life@velmora.example',0)",
-            Calls().back());
+  ExpectDisconnected(0);
+  Notify(REASON_DATABASE_LOADED);
+  WriteSession({"Life", "life@velmora.example", 0, 4, 1, 6});
+  window_system::Advance(5000);
+  ExpectDisconnected(6);
 }
 
-TEST_F(LifecycleTest, AFailedOpenWaitsOnLoadAndDisconnectsOnTheCommand) {
+TEST_F(LifecycleTest, AFailedOpenOnTheCommandDisconnects) {
   g_global.m_strServerPort = "1";  // nothing listens there
   Notify(REASON_DATABASE_LOADED);
-  EXPECT_EQ(CONN_WAIT, g_nConnState);
   Notify(REASON_STATUS_RMBCLICK, ID_CONNECT);
   EXPECT_EQ(CONN_DISCONNECTED, g_nConnState);
-  EXPECT_TRUE(window_system::Timers().empty());
+  EXPECT_EQ("", Running());
   testing_server::PointAt(g_global);
   Notify(REASON_STATUS_RMBCLICK, ID_CONNECT);  // offered again, and it works
   EXPECT_EQ(CONN_CONNECTED, g_nConnState);
   EXPECT_EQ(1u, Posted());  // the command path tells the host at once
-}
-
-TEST_F(LifecycleTest, AnInvalidSessionInAPollDisconnects) {
-  Notify(REASON_DATABASE_LOADED);
-  WriteSession({"Life", "life@velmora.example", 0, 4, 1, 6});
-  window_system::Advance(5000);
-  EXPECT_EQ(CONN_DISCONNECTED, g_nConnState);
-  EXPECT_TRUE(window_system::Timers().empty());
-  EXPECT_EQ("Plugin223_Disconnect('" + id + "','life@velmora.example',6)",
-            Calls().back());
 }
 
 // Without AutoConnect the fifth error disconnects: host/outages_test.sh.
@@ -163,23 +159,23 @@ TEST_F(LifecycleTest, DatabaseErrorsRetryFourTimesQuicklyThenSlowly) {
   window_system::Advance(5000);
   for (int retry = 1; retry <= 4; ++retry) {
     EXPECT_EQ(CONN_DOWN, g_nConnState);
-    EXPECT_EQ(10000, Timer(IDT_CONNECT)) << "retry " << retry;
+    EXPECT_EQ("connect 10000", Running()) << "retry " << retry;
     if (retry < 4) window_system::Advance(10000);
   }
   window_system::Advance(10000);  // the fifth error in a row
   EXPECT_EQ(CONN_DOWN, g_nConnState);
-  EXPECT_EQ(30000, Timer(IDT_CONNECT));
+  EXPECT_EQ("connect 30000", Running());
   EXPECT_EQ(5, g_nRetriesLeft);
   g_global.m_strPollName1 = "NVMarket";  // the server is fine again
   window_system::Advance(30000);
   EXPECT_EQ(CONN_CONNECTED, g_nConnState);
-  EXPECT_EQ(5000, Timer(IDT_TRADE));
+  EXPECT_EQ("trade 5000", Running());
   {  // Out of memory (the poll's statement cannot be had), a tick fails alike.
     FailingAllocations refused(256);
     TimerProc(window, 0x113, IDT_TRADE, 0);
   }
   EXPECT_EQ(CONN_DOWN, g_nConnState);
-  EXPECT_EQ(10000, Timer(IDT_CONNECT));
+  EXPECT_EQ("connect 10000", Running());
 }
 
 TEST_F(LifecycleTest, TheStatusQueryRefreshesOnlyWhileConnectedWithAutoConnect) {
@@ -192,7 +188,6 @@ TEST_F(LifecycleTest, TheStatusQueryRefreshesOnlyWhileConnectedWithAutoConnect) 
     ReportStatus(g_global, &status);
     return status.szShortMessage + std::string(record->Last != -1.0f ? " read" : "");
   };
-  EXPECT_EQ("Wait", query()) << "nothing is open, nothing is read";
   Notify(REASON_DATABASE_LOADED);
   ASSERT_EQ(CONN_CONNECTED, g_nConnState);
   EXPECT_EQ("Conn read", query());

@@ -24,21 +24,18 @@ PluginStatus Fill(const CGlobal& g, int state) {
 // Down tells when the next try comes: after twice the trade interval.
 TEST(Status, DownTellsWhenItRetries) {
   CGlobal g;
-  const std::string down =
-      "Connection is shut down.\nPlease check your internet connection,\n"
-      "Plugin will try to reconnect in ";
-  EXPECT_EQ(down + "10 seconds.", Fill(g, CONN_DOWN).szLongMessage);
   g.m_nTradeInterval = 12;
-  EXPECT_EQ(down + "24 seconds.", Fill(g, CONN_DOWN).szLongMessage);
+  EXPECT_STREQ("Connection is shut down.\nPlease check your internet connection,\n"
+               "Plugin will try to reconnect in 24 seconds.",
+               Fill(g, CONN_DOWN).szLongMessage);
 }
 
 TEST(Status, ErrorLeavesTheHostsCodeAlone) {
   CGlobal g;
   for (int state : {4, 9, -1}) {
-    SCOPED_TRACE(state);
     PluginStatus s = Fill(g, state);
-    EXPECT_EQ(0x77777777, s.nStatusCode);
-    EXPECT_STREQ("Error", s.szShortMessage);
+    EXPECT_EQ(0x77777777, s.nStatusCode) << state;
+    EXPECT_STREQ("Error", s.szShortMessage) << state;
   }
 }
 

@@ -17,7 +17,6 @@
 #include "lifecycle/lifecycle.h"
 #include "lifecycle/status.h"
 #include "plugin/app.h"
-#include "realtime/realtime_table.h"
 #include "testing/client_fixture.h"
 #include "testing/fake_info_site.h"
 #include "testing/message_boxes.h"

@@ -10,17 +10,11 @@
 namespace {
 
 // One record a ticker whatever its letter case, its first form kept: the
-// host's demo (host/readme_test.sh); a refreshed row matches its record's
-// name exactly: the refresh test.
-class RealtimeTableTest : public ::testing::Test {
- protected:
-  std::unique_ptr<CRealtimeTable> table{CRealtimeTable::Create()};
-};
-
-// The records stay where they were given; the rest of the table stays zero
-// (a new record is zero but for its name: the refresh test compares a
-// refreshed record byte for byte).
-TEST_F(RealtimeTableTest, TwentyTickersStayPutAndTheTwentyFirstIsRefused) {
+// host's demo (host/readme_test.sh); a new record is zero but for its name
+// and a refreshed row matches its record's name exactly: the refresh test.
+// Here the records stay where they were given; the rest stays zero.
+TEST(RealtimeTableTest, TwentyTickersStayPutAndTheTwentyFirstIsRefused) {
+  const std::unique_ptr<CRealtimeTable> table(CRealtimeTable::Create());
   std::vector<RecentInfo*> records;
   for (int i = 0; i < 20; ++i) {
     records.push_back(table->FindOrAddRecentInfo(("T" + std::to_string(i)).c_str()));
@@ -36,7 +30,8 @@ TEST_F(RealtimeTableTest, TwentyTickersStayPutAndTheTwentyFirstIsRefused) {
   EXPECT_EQ(20, table->UsedCount());
 }
 
-TEST_F(RealtimeTableTest, TickerLongerThanTheNameFieldIsRefusedWhole) {
+TEST(RealtimeTableTest, TickerLongerThanTheNameFieldIsRefusedWhole) {
+  const std::unique_ptr<CRealtimeTable> table(CRealtimeTable::Create());
   // A mark in the field right after the name shows any write past it.
   table->Record(0)->Exchange[0] = 'X';
   EXPECT_EQ(nullptr, table->FindOrAddRecentInfo(std::string(64, 'B').c_str()));
