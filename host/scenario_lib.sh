@@ -1,8 +1,7 @@
-# What every shell suite shares: the private server's settings, checks
-# that count and the last line that scripts/test reads ("N passed, N
-# failed"), the plug-in's settings key, the server's own view of the
-# plug-in's connections, and a host in the background whose every output
-# line is stamped with the time it arrived. Sourced, not run.
+# What every shell suite shares: the private server's settings, counted
+# checks and the last line scripts/test reads ("N passed, N failed"), the
+# plug-in's settings key, the server's view of the plug-in's connections,
+# and hosts in the background with time-stamped output. Sourced, not run.
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$ROOT"
@@ -105,24 +104,19 @@ host_text() { cut -d' ' -f2- "$WORK/$1.out"; }
 # The states the status field went through, in order.
 host_path() { sed -n 's/^[0-9.]* Status: *\([A-Za-z]*\) .*/\1/p' "$WORK/$1.out" | paste -sd' ' | sed 's/ / -> /g'; }
 
-# Waits for the host to end, then checks the blocking bound and that the
-# plug-in left no connection open on the server.
+# The blocking bound, read from what a host printed when it ended.
+bound_kept() {  # label, host's output, what to show when it fails (default: the output)
+  local longest
+  longest=$(sed -n 's/^longest call into the plug-in: \([0-9]*\) ms.*/\1/p' <<<"$2")
+  echo "     $1: $(grep '^longest call' <<<"$2")"
+  if [ "${longest:-25001}" -le 25000 ]; then pass "$1: no call held the host's thread longer than 25 s"
+  else fail "$1: the host ended without the bound kept" "${3:-$2}"; fi
+}
+# Waits for the host to end, then checks the blocking bound.
 host_finished() {  # name, label
   local pid_var="PID_$1"
   wait "${!pid_var}" 2>/dev/null
   cat "$WORK/$1.out" >>"$LOG"
-  local longest
-  longest=$(host_text "$1" | sed -n 's/^longest call into the plug-in: \([0-9]*\) ms.*/\1/p')
-  echo "     $2: $(host_text "$1" | grep '^longest call')"
-  if [ -n "$longest" ] && [ "$longest" -le 25000 ]; then
-    pass "$2: no call held the host's thread longer than 25 s"
-  else
-    fail "$2: the host ended without the bound kept" "$(tail -5 "$WORK/$1.out")"
-  fi
+  bound_kept "$2" "$(host_text "$1")" "$(tail -5 "$WORK/$1.out")"
 }
-no_connection_left() {  # label
-  local open
-  open=$(plugin_connections)
-  if [ "$open" = 0 ]; then pass "$1: the plug-in left no connection open"
-  else fail "$1: $open connection(s) of the plug-in still open"; fi
-}
+no_connection_left() { check "$1: the plug-in left no connection open" 0 "$(plugin_connections)"; }  # label
