@@ -68,11 +68,9 @@ requests() {  # build, host command...
 echo "== the Linux library"
 linux_host() { VELMORA_REGISTRY_DIR="$WORK/registry" "$HOST" "$@"; }
 requests linux linux_host
-n=0
-for f in "$WORK"/linux/*.raw; do [ -s "$f" ] && n=$((n + 1)); done
-if [ "$n" = 6 ] && [ -s "$WORK/linux/quotes.json" ]; then
-  pass "Linux: six bar arrays and the real-time records"
-else fail "Linux: $n of 6 bar arrays, or no real-time records" "$(tail -5 "$LOG")"; fi
+n=$(find "$WORK/linux" -name '*.raw' -size +0 | wc -l)
+[ "$n" = 6 ] && [ -s "$WORK/linux/quotes.json" ] && pass "Linux: six bar arrays and the real-time records" ||
+  fail "Linux: $n of 6 bar arrays, or no real-time records" "$(tail -5 "$LOG")"
 
 for WIN in $(windows_builds); do
   W="Wine, $(word_size $WIN)"
@@ -84,18 +82,13 @@ for WIN in $(windows_builds); do
   wineserver -w
   windows_host() { timeout 120 xvfb-run -a wine build/$WIN/velmora-host.exe "$@"; wineserver -w; }
   requests $WIN windows_host
-  wineserver -w
-  for f in "$WORK"/linux/*.raw; do
-    name=$(basename "$f" .raw)
-    if [ -s "$WORK/$WIN/$name.raw" ] && cmp -s "$f" "$WORK/$WIN/$name.raw"; then
-      pass "$W: $name bars equal the Linux library's byte for byte ($(wc -c <"$f") bytes)"
-    else fail "$W: $name bars differ from the Linux library's" \
-      "$(cmp "$f" "$WORK/$WIN/$name.raw" 2>&1 | head -3)"; fi
+  for f in "$WORK"/linux/*.raw "$WORK/linux/quotes.json"; do
+    name=$(basename "$f"); mine="$WORK/$WIN/$name"
+    if [ -s "$mine" ] && cmp -s "$f" "$mine"; then
+      pass "$W: $name equals the Linux library's byte for byte ($(wc -c <"$f") bytes)"
+    else fail "$W: $name differs from the Linux library's" \
+      "$({ cmp "$f" "$mine"; diff <(tr '{' '\n' <"$f") <(tr '{' '\n' <"$mine"); } 2>&1 | head -6)"; fi
   done
-  if [ -s "$WORK/$WIN/quotes.json" ] && cmp -s "$WORK/linux/quotes.json" "$WORK/$WIN/quotes.json"; then
-    pass "$W: the real-time records equal the Linux library's field for field"
-  else fail "$W: the real-time records differ" \
-    "$(diff <(tr '{' '\n' <"$WORK/linux/quotes.json") <(tr '{' '\n' <"$WORK/$WIN/quotes.json") | head -6)"; fi
 done
 
 summary
