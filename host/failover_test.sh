@@ -1,12 +1,11 @@
 #!/usr/bin/env bash
 # Failover: a stand-in host watching tickers through the balancer of a
-# private three-node cluster (scripts/dbcluster, in a run folder of its own);
-# the node its connection is on is stopped. The driver reconnects through the
-# balancer to a live node: the status goes Down at the first tick that finds
-# the connection gone and Conn again at the retry, quotes and bars keep
-# coming, and the session record is kept, one row, owned on a live node.
-# Then the node starts again and rejoins. Starts and stops the cluster
-# itself. Ends with "N passed, N failed".
+# private three-node cluster (scripts/dbcluster, in a run folder of its own,
+# started and stopped here); the node its connection is on is stopped. The
+# status goes Down at the first tick that finds the connection gone and Conn
+# again at the retry, through a live node; quotes and bars keep coming; the
+# session record stays one row, owned on a live node. Then the node rejoins.
+# Ends with "N passed, N failed".
 set -uo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 export VELMORA_RUN_DIR="${FAILOVER_RUN_DIR:-$ROOT/.run/failover}" VELMORA_DEMO_SIZE=small
@@ -101,15 +100,13 @@ now_on=$(plugin_node)
 [ "$now_on" != 0 ] && [ "$now_on" != "$down" ] && pass "connected through live node $now_on" ||
   fail "the plug-in's connection is on node '$now_on' after node $down stopped"
 host_finished host "failover"
-n1=$(host_text host | sed -n 's/^streaming updates so far: //p' | sed -n 1p)
-n2=$(host_text host | sed -n 's/^streaming updates so far: //p' | sed -n 2p)
+read -r n1 n2 _ < <(host_text host | sed -n 's/^streaming updates so far: //p' | paste -sd' ')
 [ -n "$n2" ] && [ "$n2" -ge $((${n1:-0} + 2)) ] && pass "quotes keep coming ($n1 updates before, $n2 after)" ||
   fail "streaming updates did not go on (${n1:-none} before, ${n2:-none} after)"
 grep -A1 '^> bars BBCA --intraday' < <(host_text host) | grep -cE '^request: [1-9][0-9]* bars' >/dev/null &&
   pass "bars come through the live node" ||
   fail "no bars after the failover" "$(host_text host | grep -A2 'bars BBCA')"
-after_calls=$("$ADMIN" calls | grep -F "'$ID'" | sed -n '/Disconnect/!p' | tail -3)
-echo "$after_calls" | sed 's/^/     call: /'
+"$ADMIN" calls | grep -F "'$ID'" | sed -n '/Disconnect/!p' | tail -3 | sed 's/^/     call: /'
 check_session "the session record ends freed by the host's own disconnect, one row" "1 0 "
 
 echo "== the stopped node starts again"
