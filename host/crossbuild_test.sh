@@ -22,32 +22,23 @@ echo "== the rows: prices no float holds exactly, two corporate actions, an end-
 # minute, and a last row at 23:59:59 that closes the day.
 python3 - "$T" "$WORK" <<'EOF'
 import sys
-t, work = sys.argv[1], sys.argv[2]
-head = "Ticker,Date,Time,Open,High,Low,Close,Volume,AdjClose\n"
+t, work = sys.argv[1:]
 def row(date, time, i, factor):
     c = 1000 / 3 + i * 7.1
     return f"{t},{date},{time},{c - 0.3:.6f},{c + 1.7:.6f},{c - 2.9:.6f},{c:.6f},{i * 1234567},{c * factor:.6f}\n"
-with open(f"{work}/daily.csv", "w") as f:
-    f.write(head)
-    for i in range(1, 41):
-        f.write(row(f"2025-{8 + i // 29:02d}-{i % 29 + 1:02d}", "", i,
-                    {20: 0.5, 30: 0.8}.get(i, 1)))
-with open(f"{work}/intraday.csv", "w") as f:
-    f.write(head)
-    for i in range(1, 31):
-        f.write(row("2025-10-20", f"10:{i:02d}:00", i, 0.25 if i == 15 else 1))
-    f.write(row("2025-10-20", "23:59:59", 31, 1))
+rows = {"daily": [row(f"2025-{8 + i // 29:02d}-{i % 29 + 1:02d}", "", i, {20: 0.5, 30: 0.8}.get(i, 1))
+                  for i in range(1, 41)],
+        "intraday": [row("2025-10-20", f"10:{i:02d}:00", i, 0.25 if i == 15 else 1) for i in range(1, 31)]
+                    + [row("2025-10-20", "23:59:59", 31, 1)]}
+for kind, lines in rows.items():
+    open(f"{work}/{kind}.csv", "w").write("Ticker,Date,Time,Open,High,Low,Close,Volume,AdjClose\n" + "".join(lines))
 EOF
-"$ADMIN" load-bars --daily "$WORK/daily.csv" >>"$LOG" 2>&1 &&
-  "$ADMIN" load-bars --intraday "$WORK/intraday.csv" >>"$LOG" 2>&1 ||
-  fail "loading the rows" "$(tail -3 "$LOG")"
-
 # Charts that already hold bars: a fresh request's first bars, their closes
 # moved, so that kept bars differ from fetched ones.
 for kind in daily intraday; do
+  "$ADMIN" load-bars --$kind "$WORK/$kind.csv" >>"$LOG" 2>&1 || fail "loading the $kind rows" "$(tail -3 "$LOG")"
   VELMORA_REGISTRY_DIR="$WORK/registry" "$HOST" bars $T --$kind --csv "$WORK/$kind-fresh.csv" >>"$LOG" 2>&1
-  awk -F, -v OFS=, 'NR == 1 || NR <= 16 { if (NR > 1) $6 += 1000; print }' \
-    "$WORK/$kind-fresh.csv" >"$WORK/$kind-held.csv"
+  awk -F, -v OFS=, 'NR <= 16 { if (NR > 1) $6 += 1000; print }' "$WORK/$kind-fresh.csv" >"$WORK/$kind-held.csv"
 done
 
 # Each request of one build, its array into $WORK/BUILD/NAME.raw.
