@@ -29,7 +29,6 @@ says() {
 settings() { settings_lines "$VELMORA_REGISTRY_DIR" "$@"; }
 address="\"ServerAddress\"=\"$VELMORA_DB_HOST\""
 port="\"ServerPort\"=\"$VELMORA_DB_PORT\""
-auto='"AutoConnect"=dword:00000001'
 reached="ok   driver \"MySQL ODBC 3.51 Driver\" and server"
 
 # Settings. No session record yet: the check refuses.
@@ -73,7 +72,7 @@ doctor_says "no server" 1 \
 
 # The session, with AutoConnect: doctor reads the record, then the host opens
 # its database and the plug-in connects, or is refused.
-settings "$address" "$port" "$auto"
+settings "$address" "$port" '"AutoConnect"=dword:00000001'
 session --permit 0
 doctor_says "a login not permitted" 1 \
   "FAIL session refused: the login of user 'Tester' is not permitted (Permit 0), so the plug-in shows Error" \

@@ -30,8 +30,7 @@ expect() {  # description, text that must appear, output
 }
 summary() { echo; echo "$PASS passed, $FAIL failed"; [ "$FAIL" -eq 0 ]; }
 
-# The plug-in's settings key as a Linux registry file (wine_lib.sh names
-# the key).
+# The plug-in's settings key (named in wine_lib.sh) as a Linux registry file.
 settings_key() {  # registry folder (default $VELMORA_REGISTRY_DIR)
   echo "${1:-$VELMORA_REGISTRY_DIR}/HKEY_CURRENT_USER/${SETTINGS_KEY//\\//}.reg"
 }

@@ -55,7 +55,6 @@ host_start() {  # name, node
   IN[$1]=$fd
   timeout 30 bash -c 'until grep -q "^Status:" "$0"; do sleep 0.1; done' "$WORK/$1.out"
 }
-host_send() { printf '%s\n' "${@:2}" >&"${IN[$1]}"; }
 # Closes the host's script: it disconnects and ends. (Not in a subshell:
 # only this shell can wait for the host.)
 host_end() {  # name
@@ -81,7 +80,7 @@ for hn in B:2 C:3; do
   check "after $h, A still holds the session" 1 "$(last_conn)"
   check "after $h, A's connection still owns it" "a live plug-in connection" "$(owner)"
 done
-host_send A "wait 2" "status"
+printf '%s\n' "wait 2" status >&"${IN[A]}"
 host_end A
 expect "A stayed connected throughout" "Status:        Conn" "$(sed -n '/^> status/,$p' "$WORK/A.out")"
 check "A's own disconnect frees the session" 0 "$(last_conn)"

@@ -1,15 +1,13 @@
-# What the suites' Windows halves share: which Windows builds run (both word
-# sizes where the Windows lane runs them; scripts/test says which), their
+# What the suites' Windows halves share: which Windows builds run, their
 # labels, and the plug-in's settings in the Wine prefix's registry. Sourced,
-# also by the `bash -c` that runs inside each virtual display (xvfb-run is a
-# POSIX shell script, which passes no exported function on).
+# also inside each virtual display's `bash -c` (xvfb-run, a POSIX shell
+# script, passes no exported function on).
 
 export WINEPREFIX=${WINEPREFIX:-$PWD/.run/wine} WINEDEBUG=${WINEDEBUG:--all}
 # The plug-in's settings key, under the current user.
 SETTINGS_KEY='Software\ZUZ\Velmora\Velmora'
 
-# The Windows builds to run, as build folders: "win32 win64", "win64" or
-# nothing.
+# The Windows builds to run (scripts/test says which): "win32 win64", "win64" or nothing.
 windows_builds() {
   if [ -n "${VELMORA_WINDOWS_BUILDS+set}" ]; then echo "$VELMORA_WINDOWS_BUILDS"; return; fi
   command -v wine >/dev/null && [ -x build/win64/velmora-host.exe ] && echo win64
