@@ -3,8 +3,7 @@
 # host, against the private server: natively on the headless dialog model,
 # and under Wine on Xvfb with the real dialog, which the host drives through
 # its controls. Both must show the same directory as the server holds (a
-# second import's is the directory test's). The 32-bit DLL is built from the
-# same resource script, whose version resource scripts/test checks in it.
+# second import's is the directory test's).
 #
 # Needs a running private server (scripts/dbserver start) and the builds.
 # Ends with "N passed, N failed".
@@ -45,12 +44,6 @@ has() {  # description, output, lines...
   if [ -z "$missing" ]; then pass "$what"; else fail "$what" "missing:"$'\n'"$missing" "in:"$'\n'"$text"; fi
 }
 
-# The parts of `import --json` that are the directory.
-directory_of() {
-  python3 -c 'import json,sys; d=json.load(open(sys.argv[1]))
-print(json.dumps({k: d[k] for k in ("markets","groups","sectors","symbols","counts")}, sort_keys=True))' "$1"
-}
-
 check_half() {  # label, folder of the outputs
   local W=$1 d=$2 paints
   for f in "$d"/*; do { echo "--- $f"; cat "$f"; } >>"$LOG"; done
@@ -78,7 +71,10 @@ status: Retrieving all symbol done." "$(grep '^status:' "$d/import.txt")"
   check "$W: without a connection, two message boxes in turn" "[message box] You need to specify database.
 [message box] You need to specify database, table and symbol field first" "$(grep '^\[message box\]' "$d/offline.err")"
   expect "$W: the status line still ends done" "status: Retrieving all symbol done." "$(cat "$d/offline.txt")"
-  directory_of "$d/import.json" >"$d.dir" 2>>"$LOG"
+  # The parts of `import --json` that are the directory, for the halves to compare.
+  python3 -c 'import json,sys; d=json.load(open(sys.argv[1]))
+print(json.dumps({k: d[k] for k in ("markets","groups","sectors","symbols","counts")}, sort_keys=True))' "$d/import.json" \
+    >"$d.dir" 2>>"$LOG"
 }
 
 echo "== natively, on the headless dialog"
