@@ -45,8 +45,7 @@ install() {  # bits, folder, auto-connect
 # The uninstaller hands over to a copy of itself and ends at once: wait for
 # every Wine process.
 uninstall() {  # folder, options...
-  local folder=$1; shift
-  env -u DISPLAY wine "C:\\velmora-test\\$folder\\velmora-uninstall.exe" /S "$@" >>"$LOG" 2>&1
+  env -u DISPLAY wine "C:\\velmora-test\\$1\\velmora-uninstall.exe" /S "${@:2}" >>"$LOG" 2>&1
   wineserver -w
 }
 
