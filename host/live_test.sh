@@ -1,22 +1,18 @@
 #!/usr/bin/env bash
 # The live quote window through the stand-in host, in real time, against the
-# private server and the market simulator: first the Linux host (one update
-# as JSON), then the Windows host under Wine with real window timers and the
+# private server and the market simulator: the Linux host (one update as
+# JSON), then the Windows host under Wine with real window timers and the
 # real posted message: quotes that move while the market trades, silence
 # while it is closed, the end-of-day timer and back, and a failing quote
 # query that skips updates while the timers carry on.
-#
-# Needs a running private server (scripts/dbserver start) and the builds.
-# Takes about three minutes, most of it one simulated market cycle;
-# LIVE_LINUX_ONLY=1 leaves the Wine half out.
-# Ends with "N passed, N failed".
+# Needs a running private server and the builds; takes about three minutes
+# (LIVE_LINUX_ONLY=1 leaves the Wine half out). Ends with "N passed, N failed".
 set -uo pipefail
 
 source "$(dirname "${BASH_SOURCE[0]}")/scenario_lib.sh"
 export VELMORA_CLIENT_ID=$CLIENT_ID
 LOG=${LIVE_LOG:-.run/logs/live-host.log}
-mkdir -p "$(dirname "$LOG")"
-: >"$LOG"
+mkdir -p "$(dirname "$LOG")" && : >"$LOG"
 WORK=$(mktemp -d)
 
 # The quotes and the market as the demo left them, put back at the end.
@@ -35,10 +31,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-simulate() {  # in the background, its lines in the log
-  "$ADMIN" simulate "$@" >>"$LOG" 2>&1 &
-  SIM_PID=$!
-}
+simulate() { "$ADMIN" simulate "$@" >>"$LOG" 2>&1 & SIM_PID=$!; }  # in the background, its lines in the log
 simulate_end() { wait "$SIM_PID"; SIM_PID=""; }
 
 # json_check PYTHON-EXPRESSION NAME: evaluates the expression with `lines`,
