@@ -49,9 +49,8 @@ uninstall() {  # folder, options...
   wineserver -w
 }
 
-# Where 32-bit programs do not run, the installer is built as a 64-bit one.
 target=amd64-unicode; [[ " $BUILDS " != *" win32 "* ]] || target=""
-echo "== the installer, ${target:-the shipped 32-bit program}"
+echo "== the installer${target:+, built as a 64-bit program: 32-bit programs do not run here}"
 if scripts/release installer "$WORK/setup.exe" $target >>"$LOG" 2>&1; then
   pass "makensis builds the installer"
 else fail "makensis builds the installer" "$(tail -5 "$LOG")"; exit 1; fi
