@@ -1,22 +1,18 @@
 #!/usr/bin/env bash
 # The live quote window through the stand-in host, in real time, against the
-# private server and the market simulator: first the Linux host (one update
-# as JSON), then the Windows host under Wine with real window timers and the
+# private server and the market simulator: the Linux host (one update as
+# JSON), then the Windows host under Wine with real window timers and the
 # real posted message: quotes that move while the market trades, silence
 # while it is closed, the end-of-day timer and back, and a failing quote
 # query that skips updates while the timers carry on.
-#
-# Needs a running private server (scripts/dbserver start) and the builds.
-# Takes about three minutes, most of it one simulated market cycle;
-# LIVE_LINUX_ONLY=1 leaves the Wine half out.
-# Ends with "N passed, N failed".
+# Needs a running private server and the builds; takes about three minutes
+# (LIVE_LINUX_ONLY=1 leaves the Wine half out). Ends with "N passed, N failed".
 set -uo pipefail
 
 source "$(dirname "${BASH_SOURCE[0]}")/scenario_lib.sh"
 export VELMORA_CLIENT_ID=$CLIENT_ID
 LOG=${LIVE_LOG:-.run/logs/live-host.log}
-mkdir -p "$(dirname "$LOG")"
-: >"$LOG"
+mkdir -p "$(dirname "$LOG")" && : >"$LOG"
 WORK=$(mktemp -d)
 
 # The quotes and the market as the demo left them, put back at the end.
@@ -35,22 +31,21 @@ cleanup() {
 }
 trap cleanup EXIT
 
-simulate() {  # in the background, its lines in the log
-  "$ADMIN" simulate "$@" >>"$LOG" 2>&1 &
-  SIM_PID=$!
-}
+simulate() { "$ADMIN" simulate "$@" >>"$LOG" 2>&1 & SIM_PID=$!; }  # in the background, its lines in the log
 simulate_end() { wait "$SIM_PID"; SIM_PID=""; }
 
-# json_check PYTHON-EXPRESSION FILE: evaluates the expression with `lines`,
-# the JSON objects of the file (one a line, anything else is an error);
-# prints what the expression returns.
+# json_check PYTHON-EXPRESSION NAME: evaluates the expression with `lines`,
+# the JSON objects of $WORK/NAME.json (one a line, anything else is an
+# error), the `updates` among them, their `end` and the `gaps` in timer ticks
+# between updates; prints what the expression returns.
 json_check() {
   python3 -c '
 import json, sys
 lines = [json.loads(l) for l in open(sys.argv[2]) if l.strip()]
 updates = [l for l in lines if not l.get("end")]
 end = ([l for l in lines if l.get("end")] or [None])[-1]
-print(eval(sys.argv[1]))' "$1" "$2" 2>&1
+gaps = [b["timerTicks"] - a["timerTicks"] for a, b in zip(updates, updates[1:])]
+print(eval(sys.argv[1]))' "$1" "$WORK/$2.json" 2>&1
 }
 
 echo "== the Linux host: one update (its usage errors: host/readme_test.sh)"
@@ -59,19 +54,15 @@ write_settings "$VELMORA_REGISTRY_DIR" 1
 "$ADMIN" market trading >/dev/null
 
 simulate --seconds 15 --tickers BBCA TLKM
-"$HOST" watch BBCA --once --json --seconds 12 >"$WORK/once.json" 2>>"$LOG"; rc=$?
+# Beside BBCA a ticker that JSON must escape (a quote, a backslash, a tab)
+# with a byte that is no UTF-8: still one valid object a line, the byte
+# replaced.
+"$HOST" watch BBCA $'Q"T\\\tX\xe9' --once --json --seconds 12 >"$WORK/once.json" 2>>"$LOG"; rc=$?
 simulate_end
 cat "$WORK/once.json" >>"$LOG"
-[ $rc -eq 0 ] && pass "watch --once ends after the first update" || fail "watch --once: exit $rc"
-r=$(json_check 'len(lines), updates[0]["timer"], updates[0]["status"]["short"], updates[0]["quotes"][0]["ticker"], updates[0]["quotes"][0]["status"], updates[0]["quotes"][0]["last"] > 0' "$WORK/once.json")
-expect "  ... one JSON object: the first tick's update, connected, BBCA filled" "(1, 5678, 'Conn', 'BBCA', 15, True)" "$r"
-
-# A ticker that JSON must escape (a quote, a backslash, a tab) with a byte
-# that is no UTF-8: still one valid object a line, the byte replaced.
-odd=$'Q"T\\\tX\xe9'
-"$HOST" watch "$odd" --once --json --seconds 12 >"$WORK/odd.json" 2>>"$LOG"
-r=$(json_check 'updates[0]["quotes"][0]["ticker"] == "Q\"T\\\tX\ufffd"' "$WORK/odd.json")
-expect "  ... a ticker with a quote, a backslash, a tab and a stray byte gives valid JSON" "True" "$r"
+r=$(json_check 'len(lines), updates[0]["timer"], updates[0]["status"]["short"], updates[0]["quotes"][0]["ticker"], updates[0]["quotes"][0]["status"], updates[0]["quotes"][0]["last"] > 0, updates[0]["quotes"][1]["ticker"] == "Q\"T\\\tX\ufffd"' once)
+check "watch --once ends (exit 0) after one JSON object: the first tick's update, connected, BBCA filled, the odd ticker escaped" \
+  "0 (1, 5678, 'Conn', 'BBCA', 15, True, True)" "$rc $r"
 
 # A user name from the server with a quote, a tab and a letter beyond ASCII:
 # the status field as JSON stays valid and keeps what it can.
@@ -79,66 +70,59 @@ user=$(superuser "SELECT UserName FROM db_amiplugin.NVSession WHERE ClientID='$C
 "$ADMIN" session "$CLIENT_ID" --user $'Ani "Q"\tR\xc3\xa9' >/dev/null
 "$HOST" --json status >"$WORK/status.json" 2>>"$LOG"
 "$ADMIN" session "$CLIENT_ID" --user "$user" >/dev/null
-r=$(json_check '"User = Ani \"Q\"\tR" in updates[0]["long"]' "$WORK/status.json")
+r=$(json_check '"User = Ani \"Q\"\tR" in updates[0]["long"]' status)
 expect "a user name with a quote, a tab and a letter beyond ASCII gives valid JSON" "True" "$r"
 
 # Under Wine: one display for each Wine session (without one the Wine
 # desktop runs no timer), the settings in the prefix's registry.
-if [ -n "${LIVE_LINUX_ONLY:-}" ]; then
-  echo "(LIVE_LINUX_ONLY: the Wine half is left out)"
-elif [ -z "$(windows_builds)" ]; then
-  echo "(no Windows build runs here: the Wine half is left out; scripts/test says why)"
-else
-  for WIN in $(windows_builds); do
-    W="Wine, $(word_size $WIN)"
-    export EXE=build/$WIN/velmora-host.exe
+builds=$(windows_builds)
+[ -z "${LIVE_LINUX_ONLY:-}" ] || builds=""
+[ -n "$builds" ] || echo "(the Wine half is left out: LIVE_LINUX_ONLY, or no Windows build runs here)"
+for WIN in $builds; do
+  W="Wine, $(word_size $WIN)"
+  export EXE=build/$WIN/velmora-host.exe
+  wineserver -w
+  # BBCA and TLKM watched, the JSON lines in $WORK/NAME.json and the log; the
+  # lines as they come (tr would hold them back in a buffer).
+  wine_watch() {  # name, seconds
+    timeout 300 xvfb-run -a bash -c 'source host/wine_lib.sh; wine_settings 1; wine $EXE watch BBCA TLKM --seconds $0 --json' \
+      "$2" 2>>"$LOG" | stdbuf -oL tr -d '\r' >"$WORK/$1.json"
     wineserver -w
-    # Its lines as they come (tr would hold them back in a buffer).
-    wine_host() {  # arguments of velmora-host.exe; its standard output
-      timeout 300 xvfb-run -a bash -c 'source host/wine_lib.sh; wine_settings 1; wine $EXE "$@"' wine_host "$@" 2>>"$LOG" |
-        stdbuf -oL tr -d '\r'
-      wineserver -w
-    }
-    echo "== under $W: the market closed"
-    "$ADMIN" market closed >/dev/null
-    before=$("$ADMIN" sql "SELECT DATE_FORMAT(LastUpdate,'%H%i%s')+0 FROM NVRealtime WHERE Code='BBCA'")
-    simulate --seconds 40 --tickers BBCA TLKM
-    wine_host watch BBCA TLKM --seconds 14 --json >"$WORK/closed.json"
-    simulate_end
-    cat "$WORK/closed.json" >>"$LOG"
-    r=$(json_check 'len(updates), end["timerTicks"] >= 2, end["status"]["short"], end["quotes"][0]["status"], end["quotes"][0]["stampTime"] > '"$before" "$WORK/closed.json")
-    expect "$W, closed: timers ticked, no update message; the records still moved on" "(0, True, 'Conn', 15, True)" "$r"
+    cat "$WORK/$1.json" >>"$LOG"
+  }
+  echo "== under $W: the market closed"
+  "$ADMIN" market closed >/dev/null
+  before=$("$ADMIN" sql "SELECT DATE_FORMAT(LastUpdate,'%H%i%s')+0 FROM NVRealtime WHERE Code='BBCA'")
+  simulate --seconds 40 --tickers BBCA TLKM
+  wine_watch closed 14
+  simulate_end
+  r=$(json_check 'len(updates), end["timerTicks"] >= 2, end["status"]["short"], end["quotes"][0]["status"], end["quotes"][0]["stampTime"] > '"$before" closed)
+  expect "$W, closed: timers ticked, no update message; the records still moved on" "(0, True, 'Conn', 15, True)" "$r"
 
-    echo "== under $W: a market cycle (trading, closed, end of day, trading)"
-    "$ADMIN" market trading >/dev/null
-    simulate --seconds 125 --step-market --phase 30 --tickers BBCA TLKM
-    wine_host watch BBCA TLKM --seconds 110 --json >"$WORK/cycle.json"
-    simulate_end
-    cat "$WORK/cycle.json" >>"$LOG"
-    r=$(json_check '"-".join(str(t) for i, t in enumerate(u["timer"] for u in updates) if i == 0 or t != updates[i - 1]["timer"])' "$WORK/cycle.json")
-    expect "$W: the updates come from timer 5678, then 199, 1620 at end of day, and 199 again" "5678-199-1620-199" "$r"
-    r=$(json_check 'sum(1 for a, b in zip(updates, updates[1:]) if b["timerTicks"] - a["timerTicks"] >= 3)' "$WORK/cycle.json")
-    [ "$r" = "1" ] && pass "$W: one stretch of ticks without updates: the closed phase" ||
-      fail "$W: expected one stretch of silent ticks, found '$r'" "$(cat "$WORK/cycle.json")"
-    # Outside the closed stretch no tick went without its update.
-    r=$(json_check 'sorted(set(b["timerTicks"] - a["timerTicks"] for a, b in zip(updates, updates[1:]) if b["timerTicks"] - a["timerTicks"] < 3))' "$WORK/cycle.json")
-    expect "$W: while the market traded, every tick brought its update" "[1]" "$r"
-    r=$(json_check 'len(set(u["quotes"][0]["stampTime"] for u in updates if u["timer"] == 199)) >= 6 and len(set(u["quotes"][0]["last"] for u in updates)) >= 2' "$WORK/cycle.json")
-    expect "$W: the quotes moved from update to update" "True" "$r"
+  echo "== under $W: a market cycle (trading, closed, end of day, trading)"
+  "$ADMIN" market trading >/dev/null
+  simulate --seconds 125 --step-market --phase 30 --tickers BBCA TLKM
+  wine_watch cycle 110
+  simulate_end
+  # The timers in turn, the stretches of three ticks or more without an
+  # update (the closed phase) and the gaps outside them.
+  r=$(json_check '("-".join(str(t) for i, t in enumerate(u["timer"] for u in updates) if i == 0 or t != updates[i - 1]["timer"]),
+    sum(g >= 3 for g in gaps), sorted(set(g for g in gaps if g < 3)),
+    len(set(u["quotes"][0]["stampTime"] for u in updates if u["timer"] == 199)) >= 6 and len(set(u["quotes"][0]["last"] for u in updates)) >= 2)' cycle)
+  check "$W: timers 5678, 199, 1620 at end of day, 199 again; one silent stretch, the closed one; else every tick an update; the quotes moved" \
+    "('5678-199-1620-199', 1, [1], True)" "$r"
 
-    echo "== under $W: the quote query fails for a while"
-    "$ADMIN" market trading >/dev/null
-    wine_host watch BBCA TLKM --seconds 32 --json >"$WORK/error.json" &
-    watcher=$!
-    for _ in $(seq 60); do [ -s "$WORK/error.json" ] && break; sleep 0.5; done
-    "$ADMIN" sql "RENAME TABLE NVRealtime TO NVRealtime_away" >/dev/null
-    sleep 11
-    "$ADMIN" sql "RENAME TABLE NVRealtime_away TO NVRealtime" >/dev/null
-    wait $watcher
-    cat "$WORK/error.json" >>"$LOG"
-    r=$(json_check 'sum(1 for a, b in zip(updates, updates[1:]) if b["timerTicks"] - a["timerTicks"] >= 3), len(updates) >= 4, all(u["status"]["short"] == "Conn" for u in lines), all(u["timer"] == 199 for u in updates[1:])' "$WORK/error.json")
-    expect "$W: failed refreshes sent no update, the timers went on, still connected, updates came back" "(1, True, True, True)" "$r"
-  done
-fi
+  echo "== under $W: the quote query fails for a while"
+  "$ADMIN" market trading >/dev/null
+  wine_watch error 32 &
+  watcher=$!
+  for _ in $(seq 60); do [ -s "$WORK/error.json" ] && break; sleep 0.5; done
+  "$ADMIN" sql "RENAME TABLE NVRealtime TO NVRealtime_away" >/dev/null
+  sleep 11
+  "$ADMIN" sql "RENAME TABLE NVRealtime_away TO NVRealtime" >/dev/null
+  wait $watcher
+  r=$(json_check 'sum(g >= 3 for g in gaps), len(updates) >= 4, all(u["status"]["short"] == "Conn" for u in lines), all(u["timer"] == 199 for u in updates[1:])' error)
+  expect "$W: failed refreshes sent no update, the timers went on, still connected, updates came back" "(1, True, True, True)" "$r"
+done
 
 summary

@@ -4,15 +4,12 @@
 #
 # Every command line of the README's indented blocks is run, after the
 # `eval "$(scripts/dbserver env)"` that the README puts first, in a scratch
-# folder that sees the repository's build/, scripts/ and server/ (so that
-# the files the examples write land there): it must end with code 0. A line
-# "$ COMMAND" followed by lines of output is an example of what the command
-# prints: the command is run and each of those lines must appear in what it
-# printed, numbers aside (any number matches any number, as prices, counts
-# and dates differ between data sets). A command line that this test does
-# not know how to run fails, so that no new example goes untested; the
-# commands that build or test everything are named and left to their own
-# runs.
+# folder that sees the repository's build/, scripts/ and server/: it must
+# end with code 0. A line "$ COMMAND" followed by lines of output is an
+# example: each of those lines must appear in what the command printed,
+# numbers aside (any number matches any number: data sets differ). A
+# command line this test cannot run fails, so that no new example goes
+# untested; those that build or test everything are left to their own runs.
 #
 # Ends with "N passed, N failed".
 set -uo pipefail
@@ -39,45 +36,35 @@ run_line() {
 normalise() { sed -E 's/-?[0-9][0-9,.]*/#/g; s/[[:space:]]+/ /g; s/^ //; s/ $//'; }
 
 check_example() {  # command, expected lines
-  local command=$1 expected=$2 out line missing=""
-  out=$(run_line "$command" | normalise)
+  local command=$1 expected=$2 out norm line missing=""
+  out=$(run_line "$command"); norm=$(normalise <<<"$out")
   while IFS= read -r line; do
-    [ -n "$line" ] || continue
-    grep -qF -- "$(normalise <<<"$line")" <<<"$out" || missing+="$line"$'\n'
+    [ -z "$line" ] || grep -qF -- "$(normalise <<<"$line")" <<<"$norm" || missing+="$line"$'\n'
   done <<<"$expected"
   if [ -z "$missing" ]; then pass "example: $command"
-  else fail "example: $command: its output lacks" "$missing"$'(it printed)\n'"$(run_line "$command" | head -20)"; fi
+  else fail "example: $command: its output lacks" "$missing"$'(it printed)\n'"$(head -20 <<<"$out")"; fi
 }
 
 run_command() {  # command
   local out rc
-  out=$(run_line "$1")
-  rc=$?
-  if [ $rc -eq 0 ]; then pass "runs: $1"
-  else fail "runs: $1: ended with code $rc" "$(tail -15 <<<"$out")"; fi
+  out=$(run_line "$1"); rc=$?
+  if [ $rc -eq 0 ]; then pass "runs: $1"; else fail "runs: $1: ended with code $rc" "$(tail -15 <<<"$out")"; fi
 }
 
-# The indented lines of the README, in order; a blank or unindented line
+# The indented lines of the README, in order (read first: the commands
+# would read what is left of a loop's input); a blank or unindented line
 # ends a block (and the example in it).
-lines=()
-while IFS= read -r l; do lines+=("$l"); done < <(awk '{ print substr($0, 1, 4) == "    " ? substr($0, 5) : "" }' "$README")
-
-ran=0
-example="" expected=""
+mapfile -t lines < <(awk '{ print substr($0, 1, 4) == "    " ? substr($0, 5) : "" }' "$README")
+ran=0 example="" expected=""
 flush_example() {
-  [ -n "$example" ] && check_example "$example" "$expected"
+  [ -z "$example" ] || check_example "$example" "$expected"
   example="" expected=""
 }
-for l in "${lines[@]}"; do
-  if [ -z "$l" ]; then flush_example; continue; fi
-  if [ "${l:0:2}" = '$ ' ]; then
-    flush_example
-    example=${l:2}
-    ran=$((ran + 1))
-    continue
-  fi
-  if [ -n "$example" ]; then expected+="$l"$'\n'; continue; fi
-  case "$l" in
+for l in "${lines[@]}" ""; do
+  if [ -z "$l" ]; then flush_example
+  elif [ "${l:0:2}" = '$ ' ]; then flush_example; example=${l:2}; ran=$((ran + 1))
+  elif [ -n "$example" ]; then expected+="$l"$'\n'
+  else case "$l" in
     '"'*) ;;  # a registry value, as the settings file holds it
     'eval "$(scripts/dbserver env)"'*)
       if out=$(run_line "$l"$'\n'"printf '%s\n' \"\$VELMORA_DB_PORT\"") && [ "$out" = "$VELMORA_DB_PORT" ]; then
@@ -88,9 +75,8 @@ for l in "${lines[@]}"; do
     scripts/demo*|scripts/test*|scripts/build*|scripts/bench*|scripts/fuzz*|scripts/soak*|scripts/release*|cmake*)
       printf 'skip %s (builds or tests everything; run on its own)\n' "$l" ;;
     *) fail "the README shows a command this test cannot run: $l" ;;
-  esac
+  esac; fi
 done
-flush_example
 if [ "$ran" -ge 10 ]; then pass "found $ran commands and examples in the README"
 else fail "found only $ran commands and examples in the README"; fi
 
@@ -101,11 +87,7 @@ for f in bbca.csv bbca.svg; do
 done
 # A held file with values that are not numbers (as a damaged store may
 # give): the bar without prices is left out, the rest cleaned.
-{
-  head -1 "$WORK/bbca.csv"
-  echo "2014-12-30,,nan,1,1,1,5,0"
-  echo "2014-12-31,,1,2,1,2,nan,inf"
-} >"$WORK/damaged.csv"
+{ head -1 "$WORK/bbca.csv"; printf '%s\n' "2014-12-30,,nan,1,1,1,5,0" "2014-12-31,,1,2,1,2,nan,inf"; } >"$WORK/damaged.csv"
 out=$(run_line "build/linux/velmora-host bars BBCA --daily --hold damaged.csv --csv out.csv --svg out.svg")
 if ! grep -qiE 'nan|inf' "$WORK/out.csv" "$WORK/out.svg" && grep -q '^2014-12-31,,1,2,1,2,0,0$' "$WORK/out.csv" &&
    ! grep -q '^2014-12-30' "$WORK/out.csv" && grep -q "a price is not a number" <<<"$out"; then
@@ -113,12 +95,11 @@ if ! grep -qiE 'nan|inf' "$WORK/out.csv" "$WORK/out.svg" && grep -q '^2014-12-31
 else fail "held values that are not numbers reached the files" "$out"$'\n'"$(head -3 "$WORK/out.csv")"; fi
 
 # The command line as a user meets it: a mistake is refused with the
-# command's usage and exit 2 before the plug-in is loaded; every command
-# tells its arguments and exit codes; --json prints one JSON value, or is
-# refused where a command prints none.
+# command's usage and exit 2 before the plug-in is loaded (one more is the
+# README's); every command tells its arguments and exit codes; --json prints
+# one JSON value, or is refused where a command prints none.
 host_case() {  # expected exit code, text the output must hold, arguments...
-  local code=$1 text=$2 out rc
-  shift 2
+  local code=$1 text=$2 out rc; shift 2
   out=$(cd "$WORK" && timeout 60 build/linux/velmora-host "$@" 2>&1); rc=$?
   if [ $rc -eq "$code" ] && grep -qF -- "$text" <<<"$out"; then pass "velmora-host $*: exit $code"
   else fail "velmora-host $*: wanted exit $code and '$text'; got exit $rc" "$(head -8 <<<"$out")"; fi
@@ -126,7 +107,6 @@ host_case() {  # expected exit code, text the output must hold, arguments...
 host_case 2 "usage: velmora-host [--plugin PATH] [--json] status" status extra
 host_case 2 "usage: velmora-host [--plugin PATH] [--json] doctor" doctor extra
 host_case 2 "Exactly 1 option from [--daily,--intraday] is required and 2 were given" bars BBCA --daily --intraday
-host_case 2 "--ok excludes --cancel" configure --ok --cancel
 host_case 2 "--auto-connect: maybe not in {on,off}" configure --auto-connect maybe
 host_case 2 "--capacity: Value 0 not in range 1 to 10000000" bars BBCA --daily --capacity 0
 host_case 2 "--seconds: 1 required N" watch BBCA --seconds

@@ -45,19 +45,12 @@ install() {  # bits, folder, auto-connect
 # The uninstaller hands over to a copy of itself and ends at once: wait for
 # every Wine process.
 uninstall() {  # folder, options...
-  local folder=$1; shift
-  env -u DISPLAY wine "C:\\velmora-test\\$folder\\velmora-uninstall.exe" /S "$@" >>"$LOG" 2>&1
+  env -u DISPLAY wine "C:\\velmora-test\\$1\\velmora-uninstall.exe" /S "${@:2}" >>"$LOG" 2>&1
   wineserver -w
 }
 
-echo "== the installer"
-if [[ " $BUILDS " == *" win32 "* ]]; then
-  target=""
-  echo "   the shipped 32-bit installer"
-else
-  target=amd64-unicode
-  echo "   built as a 64-bit program: 32-bit programs do not run here"
-fi
+target=amd64-unicode; [[ " $BUILDS " != *" win32 "* ]] || target=""
+echo "== the installer${target:+, built as a 64-bit program: 32-bit programs do not run here}"
 if scripts/release installer "$WORK/setup.exe" $target >>"$LOG" 2>&1; then
   pass "makensis builds the installer"
 else fail "makensis builds the installer" "$(tail -5 "$LOG")"; exit 1; fi
@@ -74,8 +67,8 @@ for WIN in $BUILDS; do
   W="$(word_size $WIN) host"
   echo "== $W: installed, connected, uninstalled"
   driver_only_in "$bits"
-  if install "$bits" "Plugins$bits" 1; then pass "$W: the silent installer ends with 0 and no display"
-  else fail "$W: the silent installer ended with $?" "$(tail -5 "$LOG")"; fi
+  install "$bits" "Plugins$bits" 1
+  check "$W: the silent installer's exit code, with no display" 0 $?
 
   files=$(ls "$dir" 2>/dev/null | sort | tr '\n' ' ')
   location=$(values "$UNINSTALL\\Velmora ($bits-bit host)" /v InstallLocation)
@@ -85,11 +78,9 @@ for WIN in $BUILDS; do
     pass "$W: $dll (stripped, naming its symbols), the client id file and the uninstaller, registered for the folder"
   else fail "$W: the folder holds '$files'; uninstall entry '$location'"; fi
 
-  want=$(printf '%s\n' "AutoConnect    REG_DWORD    0x1" "ServerAddress    REG_SZ    $VELMORA_DB_HOST" \
-         "ServerPort    REG_SZ    $VELMORA_DB_PORT" "Theme    REG_SZ    left as it was" | sort)
-  got=$(values "$SETTINGS")
-  if [ "$got" = "$want" ]; then pass "$W: the three settings written, the user's own value kept"
-  else fail "$W: the settings key" "$(diff <(echo "$want") <(echo "$got"))"; fi
+  check "$W: the three settings written, the user's own value kept" "$(printf '%s\n' "AutoConnect    REG_DWORD    0x1" \
+    "ServerAddress    REG_SZ    $VELMORA_DB_HOST" "ServerPort    REG_SZ    $VELMORA_DB_PORT" "Theme    REG_SZ    left as it was" | sort)" \
+    "$(values "$SETTINGS")"
 
   record=$(tr -d '\r' <"$dir/velmora-client-id.txt" 2>/dev/null)
   if [ -n "$ID" ] && grep -qxF "Velmora client id: $ID" <<<"$record" && ! grep -q Warning <<<"$record"; then
@@ -112,8 +103,7 @@ done
 # The last word size again, its driver registered only in the other view.
 echo "== $W: no driver for $bits-bit programs"
 driver_only_in $((96 - bits))
-install "$bits" Missing 0
-rc=$?
+install "$bits" Missing 0; rc=$?
 record=$(tr -d '\r' <"$WINEPREFIX/drive_c/velmora-test/Missing/velmora-client-id.txt" 2>/dev/null)
 if [ $rc = 0 ] && [ -f "$WINEPREFIX/drive_c/velmora-test/Missing/$dll" ] &&
    grep -q "Warning: the ODBC driver \"$DRIVER\" is not installed for $bits-bit programs" <<<"$record" &&
