@@ -42,10 +42,12 @@ install() {  # bits, folder, auto-connect
   wineserver -w
   return $rc
 }
-# The uninstaller hands over to a copy of itself and ends at once: wait for
+# The uninstaller hands over to a copy of itself and ends at once: wait (on
+# a busy machine, for up to 30 s) until the copy has removed it, then for
 # every Wine process.
 uninstall() {  # folder, options...
   env -u DISPLAY wine "C:\\velmora-test\\$1\\velmora-uninstall.exe" /S "${@:2}" >>"$LOG" 2>&1
+  for _ in $(seq 60); do [ -e "$WINEPREFIX/drive_c/velmora-test/$1/velmora-uninstall.exe" ] || break; sleep 0.5; done
   wineserver -w
 }
 
