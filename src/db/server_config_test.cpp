@@ -64,13 +64,9 @@ TEST_F(ServerConfigTest, IntervalsOnlyGrowAndDatesAreTakenWhole) {
     ASSERT_NE(nullptr, g.m_pDatabase);
     EXPECT_EQ(step[4], Held(g)) << step[0] << " " << step[1] << " " << step[2] << " " << step[3];
   }
-  CGlobal fresh;
-  Config("NULL", "NULL", "7.9", "NULL");
-  ASSERT_TRUE(testing_server::Open(fresh));
-  EXPECT_EQ("7 30 0 '' 0 ''", Held(fresh));
   testing_server::AdminExec("Delete From NVConfig");  // no row: nothing changes
-  OpenDatabase(fresh);
-  EXPECT_EQ("7 30 0 '' 0 ''", Held(fresh));
+  OpenDatabase(g);
+  EXPECT_EQ(steps[2][4], Held(g));
 }
 
 // A configuration that cannot be read: the connection is discarded and one
