@@ -59,9 +59,8 @@ TEST_F(SessionTest, AcceptedTakesOverTheAccountAndRegisters) {
                 g.m_strColAsk + " " + g.m_strBackfillIntraday + " " +
                 std::to_string(g.m_nBackfillIntraday) + " " + std::to_string(g.m_nCurrConnId) +
                 " " + std::to_string(g.m_nLastConnId));
-  EXPECT_EQ(Texts{Register(0)}, Calls());
-  // The registration marked the session as held by connection 7, which this
-  // plug-in saw itself: a reconnect is accepted.
+  // The registration (its call: the next test) marked the session as held by
+  // connection 7, which this plug-in saw itself: a reconnect is accepted.
   EXPECT_NE(0, IsUserLoginOk(g));
   EXPECT_EQ(0, g.m_nLastConnId);
 }
@@ -105,8 +104,7 @@ TEST_F(SessionTest, AValidSessionStoresTheMarketsStateAndAnInvalidOneEndsIt) {
                             "MarketDate='2024-03-06'");
   g.m_nCurrConnId = 3;
   EXPECT_EQ("Closed closed 1 eod 1 20240306", Poll(1));
-  EXPECT_EQ(3, g.m_nCurrConnId);  // equal ids: no call, nothing taken over
-  EXPECT_TRUE(Calls().empty());
+  EXPECT_EQ(3, g.m_nCurrConnId);  // equal ids: nothing taken over (no call: the next test)
   Record(1, 7, 7, 3);
   testing_server::AdminExec("Update NVMarket Set isMarketClosed=0");
   EXPECT_EQ("Closed closed 0 eod 1 20240306", Poll(0));  // the status kept: the lifecycle test
