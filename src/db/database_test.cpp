@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "db/connection.h"
 #include "platform/odbc.h"
 #include "plugin/global.h"
 #include "testing/test_server.h"

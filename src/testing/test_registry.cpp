@@ -3,7 +3,6 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
