@@ -4,14 +4,15 @@
 
 #include <string>
 
+#include "platform/registry.h"
 #include "plugin/global.h"
 #include "testing/test_registry.h"
 
 namespace {
 
-// How LoadSettings reads each value, a missing key included: the host's
-// settings test, which holds the host's own reading against it. Texts of
-// any bytes in the Linux registry's file: the registry's own test.
+// LoadSettings' reading of each value (a missing key or value, long texts):
+// the host's settings test, which holds the host's own reading against it.
+// Texts of any bytes in the Linux registry's file: the registry's own test.
 class SettingsTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -22,14 +23,14 @@ class SettingsTest : public ::testing::Test {
   CGlobal g;
 };
 
+// Neither a save nor a write makes the key that a later write would find.
 TEST_F(SettingsTest, AMissingKeyIsNeverCreated) {
   LoadSettings(g);
-  EXPECT_FALSE(RegWriteString(kSettingsKey, "ServerAddress", "x"));
-  EXPECT_FALSE(RegWriteNumber(kSettingsKey, "AutoConnect", 1));
   g.m_strServerAddress = "db.example";
   SaveSettings(g);  // still rebuilds what derives from the settings
-  EXPECT_FALSE(testing_registry::KeyExists(kSettingsKey));
   EXPECT_NE(std::string::npos, g.m_strConnect.find(";SERVER=db.example;"));
+  EXPECT_FALSE(RegWriteString(kSettingsKey, "ServerAddress", "x"));
+  EXPECT_FALSE(RegWriteNumber(kSettingsKey, "AutoConnect", 1));
   EXPECT_EQ(0u, RegReadNumber(kSettingsKey, "AutoConnect"));
 }
 
@@ -40,10 +41,11 @@ TEST_F(SettingsTest, ValuesRoundTripTrimmedAndCutAndSaveWritesTheAccount) {
   EXPECT_TRUE(RegWriteString(kSettingsKey, "ServerAddress", "db.example \t "));
   EXPECT_EQ("db.example", RegReadString(kSettingsKey, "ServerAddress"));
   EXPECT_TRUE(RegWriteString(kSettingsKey, "Long", std::string(600, 'L')));
-  EXPECT_EQ(std::string(511, 'L'), RegReadString(kSettingsKey, "Long"));
+  std::string stored;  // as written: a read would cut it again
+  platform::RegistryReadString(kSettingsKey, "Long", &stored);
+  EXPECT_EQ(std::string(511, 'L'), stored);
   EXPECT_TRUE(RegWriteNumber(kSettingsKey, "AutoConnect", 0xDEADBEEF));
   EXPECT_EQ(0xDEADBEEFu, RegReadNumber(kSettingsKey, "AutoConnect"));
-  EXPECT_EQ("", RegReadString(kSettingsKey, "Absent"));
   g.m_strServerAddress = "elsewhere";
   g.m_strUserName = "Budi  ";
   g.m_strEmail = "budi@example.id";

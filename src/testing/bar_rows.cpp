@@ -29,24 +29,15 @@ std::vector<float> Closes(const Quotation* bars, int count) {
 }
 
 namespace {
-// A text as an SQL string literal for the admin's statements.
-std::string Literal(const std::string& text) {
-  std::string out = "'";
-  for (char c : text) {
-    if (c == '\'' || c == '\\') out += c == '\'' ? '\'' : '\\';
-    out += c;
-  }
-  return out + "'";
-}
-
 void Load(CDatabase& admin, const std::string& table, const std::string& ticker,
           const std::string& values) {
-  admin.ExecuteSQL("DELETE FROM " + table + " WHERE Ticker=" + Literal(ticker));
+  const std::string literal = "'" + ticker + "'";
+  admin.ExecuteSQL("DELETE FROM " + table + " WHERE Ticker=" + literal);
   if (values.empty()) return;
   std::string rows;
   for (char c : values) {
     rows += c;
-    if (c == '(') rows += Literal(ticker) + ",";
+    if (c == '(') rows += literal + ",";
   }
   const char* columns = table == "NVEod"
                             ? "(Ticker,TrDate,Open,High,Low,Close,Volume,AdjClose)"

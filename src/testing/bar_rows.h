@@ -22,7 +22,7 @@ std::vector<float> Closes(const Quotation* bars, int count);
 
 // Replaces the ticker's rows in NVEod or NVIntraday with `values`: tuples
 // of (TrDate, [TrTime,] Open, High, Low, Close, Volume, AdjClose) without
-// the ticker, which is prepended to each.
+// the ticker (a plain word, put in as it stands), which is prepended to each.
 void LoadRows(const std::string& table, const std::string& ticker, const std::string& values);
 
 // The same with the server's check constraints switched off for the admin's

@@ -1,7 +1,6 @@
 #include "testing/client_fixture.h"
 
 #include "db/database.h"
-#include "db/session.h"
 #include "testing/test_server.h"
 
 namespace {
@@ -51,15 +50,4 @@ std::vector<std::string> ClientFixture::Calls() const {
 
 void ClientFixture::ClearCalls() {
   testing_server::AdminExec("Delete From NVCallLog Where Args Like '''" + id + "''%'");
-}
-
-void ConnectedClientFixture::SetUp() {
-  ClientFixture::SetUp();
-  g.m_strClientId = id;
-  ASSERT_TRUE(testing_server::Open(g));
-}
-
-void ConnectedClientFixture::TearDown() {
-  DisconnectSession(g);
-  ClientFixture::TearDown();
 }

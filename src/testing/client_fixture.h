@@ -9,8 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "plugin/global.h"
-
 // A session record as the server holds it (the host has a SessionRecord of
 // its own), by default with the table's defaults; no intraday start: NULL.
 struct SessionRow {
@@ -36,16 +34,6 @@ class ClientFixture : public ::testing::Test {
 
  private:
   std::string m_prefix;
-};
-
-// The same with a global state of its own, opened as this client and its
-// session ended after the test.
-class ConnectedClientFixture : public ClientFixture {
- protected:
-  using ClientFixture::ClientFixture;
-  void SetUp() override;
-  void TearDown() override;
-  CGlobal g;
 };
 
 #endif  // VELMORA_TESTING_CLIENT_FIXTURE_H_

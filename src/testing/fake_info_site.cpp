@@ -44,8 +44,7 @@ FakeInfoSite::~FakeInfoSite() {
 StockInfo& FakeInfoSite::Hold(const std::string& ticker) {
   auto& slot = stocks[ticker];
   if (!slot) {
-    slot = std::make_unique<GuardedRecord>();
-    std::memset(&slot->record, 0, sizeof slot->record);
+    slot = std::make_unique<GuardedRecord>();  // zeroed
     std::strncpy(slot->record.ShortName, ticker.c_str(), sizeof slot->record.ShortName - 1);
     std::memset(slot->guard, kGuardByte, sizeof slot->guard);
   }

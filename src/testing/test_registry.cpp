@@ -3,7 +3,6 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -23,13 +22,6 @@ void CreateKey(const std::string& key) {
     RegCloseKey(handle);
 }
 void DeleteKey(const std::string& key) { RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str()); }
-bool KeyExists(const std::string& key) {
-  HKEY handle;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
-    return false;
-  RegCloseKey(handle);
-  return true;
-}
 void SetEnv(const char* name, const char* value) { _putenv_s(name, value ? value : ""); }
 #else
 namespace {
@@ -53,7 +45,6 @@ void CreateKey(const std::string& key) {
   std::ofstream(path, std::ios::app).flush();
 }
 void DeleteKey(const std::string& key) { std::remove(KeyPath(key).c_str()); }
-bool KeyExists(const std::string& key) { return std::filesystem::exists(KeyPath(key)); }
 void SetEnv(const char* name, const char* value) {
   if (value != nullptr)
     setenv(name, value, 1);

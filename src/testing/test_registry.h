@@ -11,7 +11,6 @@ namespace testing_registry {
 void UseFreshRoot();
 void CreateKey(const std::string& key);
 void DeleteKey(const std::string& key);
-bool KeyExists(const std::string& key);
 void SetEnv(const char* name, const char* value);  // null value unsets
 
 }  // namespace testing_registry
