@@ -54,14 +54,6 @@ host_end() {  # scenario name
   no_connection_left "$1"
 }
 
-echo "== connected at the host's start"
-host_start
-host_do "status"
-expect "connected at the host's start" "Status:        Conn (colour #00FF00" "$STEP"
-host_end "connected"
-expect "the server's user name was written back to the settings" '"UserName"="Demo Trader"' "$(cat "$key")"
-expect "the server's e-mail was written back to the settings" '"UserEmail"="demo@velmora.example"' "$(cat "$key")"
-
 echo "== the server ends the plug-in's connection (KILL)"
 host_start
 host_do "status"
@@ -75,15 +67,15 @@ expect "Disconnect right after a kill sends its call and ends Disconnected" "Sta
 host_do "bars BBCA --daily"
 expect "disconnected, bars says so with the status" \
   "not connected (status Disc: Disconnected. Will not retry until you re-connect manually.)" "$STEP"
-expect "  ... and exits 3" "'bars BBCA --daily' ended with code 3" "$STEP"
 host_end "killed"
+expect "the server's user name was written back to the settings" '"UserName"="Demo Trader"' "$(cat "$key")"
+expect "the server's e-mail was written back to the settings" '"UserEmail"="demo@velmora.example"' "$(cat "$key")"
 
 echo "== sessions the server refuses"
 session --permit 0
 host_start
 host_do "status"
 expect "a session without permission: Error" "Status:        Error (colour #800080" "$STEP"
-expect "Error says why" "Unable connect to server, " "$STEP"
 host_do "menu"
 expect "Error offers neither command" "menu: Connect grayed, Disconnect grayed" "$STEP"
 # Error leaves the status code as the host gave it, Conn's: only the text
@@ -97,15 +89,7 @@ for line in status "bars BBCA --daily" "watch BBCA --seconds 2"; do
   expect "refused: $line exits 3" "'$line' ended with code 3" "$STEP"
 done
 host_end "refused"
-session --permit 1 --last-conn 999 --curr-conn 998
-host_start
-host_do "status"
-expect "a session held elsewhere: Error" "Status:        Error (colour #800080" "$STEP"
-host_end "held elsewhere"
 session --permit 1 --last-conn 0 --curr-conn 1 --status 0
-calls=$("$ADMIN" calls | grep -c "Plugin223_Log('$CLIENT_ID'")
-[ "$calls" -ge 1 ] && pass "the refusal was logged on the server ($calls log calls)" ||
-  fail "no Plugin223_Log call for $CLIENT_ID"
 
 for WIN in $(windows_builds); do
   W="Wine, $(word_size $WIN)"
