@@ -137,12 +137,8 @@ recovered auto "past four retries, AutoConnect on" $((6 * TRADE + 2))
 no_connection_left "past four retries"
 record_kept "past four retries, AutoConnect on" "$CLIENT_ID" "$record"
 record_kept "past four retries, AutoConnect off" "$OFF_CLIENT" "$record_off"
-echo "     past four retries, AutoConnect off: path $(host_path manual)"
-expect "AutoConnect off: Disconnected after the fifth error" "Will not retry until you re-connect manually." \
-  "$(host_text manual)"
-if [ "$(host_path manual | sed 's/.* -> //')" = Disc ]; then
-  pass "AutoConnect off: still Disconnected after the server's return"
-else fail "AutoConnect off: ended $(host_path manual)"; fi
+check "AutoConnect off: connected by hand, Down, then Disconnected, and still after the server's return" \
+  "Wait -> Conn -> Down -> Disc" "$(host_path manual)"
 
 echo "== server paused (SIGSTOP) and resumed"
 # Long enough for the status query's refresh and then a tick to wait out
