@@ -60,7 +60,7 @@ down=$(plugin_node)
 live=$((down % 3 + 1))
 echo "     the plug-in is on node $down; stopping it"
 before=$(session_rows $live)
-STOPPED=$(now)
+STOPPED=$EPOCHREALTIME
 dbserver node "$down" stop
 # The status shows changes only: none within two ticks means it stayed Conn.
 # The plug-in is back once its poll on a live node has claimed its session
@@ -110,9 +110,9 @@ grep -A1 '^> bars BBCA --intraday' < <(host_text host) | grep -cE '^request: [1-
 check_session "the session record ends freed by the host's own disconnect, one row" "1 0 "
 
 echo "== the stopped node starts again"
-t=$(now)
+t=$EPOCHREALTIME
 dbserver node "$down" start
-echo "     node $down synced again $(seconds_between "$t" "$(now)") s after its start"
+echo "     node $down synced again $(seconds_between "$t" "$EPOCHREALTIME") s after its start"
 expect "it rejoins: the cluster is 3 again on every node" "3 3 3" "$(sizes)"
 expect "the session record reached it" "1 0 " "$(session_rows "$down")"
 

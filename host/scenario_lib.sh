@@ -69,7 +69,6 @@ dbserver() {  # command...
     done
     exec scripts/${SCENARIO_SERVER:-dbserver} "$@" ) </dev/null >/dev/null 2>&1
 }
-now() { echo "$EPOCHREALTIME"; }
 seconds_between() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.1f", b - a }'; }
 
 # A command in the background (a host running a script); each line it

@@ -54,14 +54,6 @@ host_end() {  # scenario name
   no_connection_left "$1"
 }
 
-echo "== connected at the host's start"
-host_start
-host_do "status"
-expect "connected at the host's start" "Status:        Conn (colour #00FF00" "$STEP"
-host_end "connected"
-expect "the server's user name was written back to the settings" '"UserName"="Demo Trader"' "$(cat "$key")"
-expect "the server's e-mail was written back to the settings" '"UserEmail"="demo@velmora.example"' "$(cat "$key")"
-
 echo "== the server ends the plug-in's connection (KILL)"
 host_start
 host_do "status"
@@ -75,15 +67,15 @@ expect "Disconnect right after a kill sends its call and ends Disconnected" "Sta
 host_do "bars BBCA --daily"
 expect "disconnected, bars says so with the status" \
   "not connected (status Disc: Disconnected. Will not retry until you re-connect manually.)" "$STEP"
-expect "  ... and exits 3" "'bars BBCA --daily' ended with code 3" "$STEP"
 host_end "killed"
+expect "the server's user name was written back to the settings" '"UserName"="Demo Trader"' "$(cat "$key")"
+expect "the server's e-mail was written back to the settings" '"UserEmail"="demo@velmora.example"' "$(cat "$key")"
 
 echo "== sessions the server refuses"
 session --permit 0
 host_start
 host_do "status"
 expect "a session without permission: Error" "Status:        Error (colour #800080" "$STEP"
-expect "Error says why" "Unable connect to server, " "$STEP"
 host_do "menu"
 expect "Error offers neither command" "menu: Connect grayed, Disconnect grayed" "$STEP"
 # Error leaves the status code as the host gave it, Conn's: only the text
@@ -97,15 +89,7 @@ for line in status "bars BBCA --daily" "watch BBCA --seconds 2"; do
   expect "refused: $line exits 3" "'$line' ended with code 3" "$STEP"
 done
 host_end "refused"
-session --permit 1 --last-conn 999 --curr-conn 998
-host_start
-host_do "status"
-expect "a session held elsewhere: Error" "Status:        Error (colour #800080" "$STEP"
-host_end "held elsewhere"
 session --permit 1 --last-conn 0 --curr-conn 1 --status 0
-calls=$("$ADMIN" calls | grep -c "Plugin223_Log('$CLIENT_ID'")
-[ "$calls" -ge 1 ] && pass "the refusal was logged on the server ($calls log calls)" ||
-  fail "no Plugin223_Log call for $CLIENT_ID"
 
 for WIN in $(windows_builds); do
   W="Wine, $(word_size $WIN)"
@@ -125,15 +109,12 @@ for WIN in $(windows_builds); do
   guid=$(sed -n 's/^guid=//p' <<<"$out")
   out=$(sed '0,/^guid=/d' <<<"$out")
   printf '%s\n' "$out" >>"$LOG"
-  expect "$W: the prefix's MachineGuid has a session record: connected as it" \
-    "Status:        Conn (colour #00FF00, code 0x00000000)" "$(head -1 <<<"$out")"
-  expect "$W: connected offers Disconnect only (real menu)" \
-    "menu: Connect grayed, Disconnect enabled" "$(sed -n '/^> menu/,/^>/p' <<<"$out" | head -3)"
-  expect "$W: Disconnect through the real menu" "Status:        Disc (colour #C000C0, code 0x20000000)" \
-    "$(sed -n '/^> disconnect/,/^> menu/p' <<<"$out")"
-  expect "$W: disconnected offers Connect only (real menu)" "menu: Connect enabled, Disconnect grayed" \
-    "$(sed -n '/^> menu/,$p' <<<"$out" | sed -n '2,$p')"
-  expect "$W: Connect through the real menu" "Status:        Conn" "$(sed -n '/^> connect/,$p' <<<"$out")"
+  # Each menu line twice: the "menu" command's, then the one chosen from.
+  conn="Status:        Conn (colour #00FF00, code 0x00000000)"
+  on="menu: Connect grayed, Disconnect enabled" off="menu: Connect enabled, Disconnect grayed"
+  check "$W: connected as the prefix's MachineGuid; the real menu offers Disconnect only, then Connect only" \
+    "$(printf '%s\n' "$conn" "$on" "$on" "Status:        Disc (colour #C000C0, code 0x20000000)" "$off" "$off" "$conn")" \
+    "$(grep -E '^(Status|menu):' <<<"$out")"
   updates=$(sed -n 's/^streaming updates: //p' <<<"$out")
   [ "${updates:-0}" -ge 2 ] && pass "$W: real timers ticked: $updates streaming updates" ||
     fail "$W: expected at least 2 streaming updates, got '${updates}'" "$out"
