@@ -65,8 +65,7 @@ TEST_F(SessionTest, AcceptedTakesOverTheAccountAndRegisters) {
   EXPECT_EQ(0, g.m_nLastConnId);
 }
 
-// A session held by another connection is refused and logged: host/scenarios_test.sh and
-// host/sessions_test.sh.
+// A session held by another connection is refused and logged: host/sessions_test.sh.
 TEST_F(SessionTest, RefusalsCountUpUntilAnAcceptedCheck) {
   Record(0, 0, 3);
   for (int i = 0; i < 3; ++i) EXPECT_EQ(0, IsUserLoginOk(g));
