@@ -56,11 +56,7 @@ class LifecycleTest : public ClientFixture {
 
   void Notify(int reason, int menuChoice = 0) {
     winsys::ScriptMenuChoice(menuChoice);
-    PluginNotification note{};
-    note.nReason = reason;
-    note.hMainWnd = window;
-    note.pWorkspace = &workspace;
-    HandleNotify(g_global, note);
+    HandleNotify(g_global, {0, reason, nullptr, window, nullptr, &workspace});
   }
   // Every running timer with its interval, as "trade 5000 connect 10000".
   static std::string Running() {

@@ -60,10 +60,7 @@ class TickInBoxTest : public ClientFixture {
   }
 
   void Load() {
-    PluginNotification note{};
-    note.nReason = REASON_DATABASE_LOADED;
-    note.hMainWnd = window;
-    HandleNotify(g_global, note);
+    HandleNotify(g_global, {0, REASON_DATABASE_LOADED, nullptr, window, nullptr, nullptr});
   }
   // The state as the status field shows it; the connection must be gone
   // whenever the state says it is not connected.
