@@ -58,7 +58,6 @@ TEST_F(ServerQueriesTest, BarsAreFoundByTickerTableAndDate) {
   HostOdbc db;
   db.Connect(g.m_strConnect);
   const std::string ticker = "HOST'Q";
-  EXPECT_FALSE(HasBars(db, ticker, 86400, ""));
   testing_server::AdminExec(
       "Insert Into NVEod (Ticker,TrDate,Close) Values "
       "('HOST''Q','2020-01-02',1)");

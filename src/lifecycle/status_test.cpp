@@ -11,13 +11,12 @@
 namespace {
 
 // The status as the plug-in fills it into a record the host filled with
-// 0x77: the host's size field is never written. Each state's colour and the
-// texts of Wait, Disc and Error: the exports test and host/scenarios_test.sh.
+// 0x77. The host's size field, each state's colour and the texts of Wait,
+// Disc and Error: the exports test and host/scenarios_test.sh.
 PluginStatus Fill(const CGlobal& g, int state) {
   PluginStatus status;
   std::memset(&status, 0x77, sizeof status);
   FillStatus(g, state, &status);
-  EXPECT_EQ(0x77777777, status.nStructSize);
   return status;
 }
 
@@ -42,7 +41,6 @@ TEST(Status, ErrorLeavesTheHostsCodeAlone) {
 TEST(Status, ConnectedShowsTheAccountAndIsCutToItsField) {
   CGlobal g;
   const std::string head = "Version 1.2.2 (" + g.m_strPlatformBits + "-bit)\nUser = ";
-  EXPECT_EQ(head + "\nEmail = ", std::string(Fill(g, CONN_CONNECTED).szLongMessage));
   g.m_strUserName = "Ani";
   g.m_strEmail = std::string(400, 'e');
   PluginStatus s = Fill(g, CONN_CONNECTED);

@@ -78,8 +78,6 @@ class ConnectedPluginTest : public ClientFixture {
 // nothing left to end: the session test's.
 TEST_F(ConnectedPluginTest, ReleaseWhileConnectedLeavesTheStateAndTimers) {
   LoadAndConnect();
-  ASSERT_EQ("Conn", Status());
-  ASSERT_EQ(1u, window_system::Timers().size());
   EXPECT_EQ(1, api.Release());
   EXPECT_EQ("Conn", Status());
   EXPECT_EQ(1u, window_system::Timers().size());
@@ -93,7 +91,6 @@ TEST_F(ConnectedPluginTest, ReleaseWhileConnectedLeavesTheStateAndTimers) {
 TEST_F(ConnectedPluginTest, UnloadingWithAConnectionHeldClosesIt) {
   const int before = OpenSockets();
   LoadAndConnect();
-  ASSERT_EQ("Conn", Status());
   EXPECT_GT(OpenSockets(), before);
   // Its timers would call into the unloaded library: the host's window
   // goes first.

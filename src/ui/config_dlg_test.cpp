@@ -54,7 +54,6 @@ TEST_F(ConfigDialogTest, OkRebuildsTheDerivedTextsAndCancelTakesNothing) {
   // stores: host/dialog_test.sh).
   EXPECT_EQ(kIdCancel, Run([](Dialog& d) { Click(d, IDC_AUTO_CONNECT); }));
   EXPECT_EQ(1, g.m_bAutoConnect);
-  EXPECT_EQ("", RegReadString(kSettingsKey, g.m_strEmailKey));  // nothing written
   EXPECT_EQ("", g.m_strConnect);
 
   EXPECT_EQ(kIdOk, Run([](Dialog& d) {
