@@ -71,14 +71,13 @@ check "no access to the logs, other databases, new objects or grants" "" "$(prin
 
 echo "== injected tickers, bounded by the server"
 # The plug-in puts a ticker into its bar and real-time statements unescaped.
-# Whatever the ticker holds, the account changes nothing, reads nothing
-# outside its grants and holds no statement past its MAX_STATEMENT_TIME (5 s).
+# Whatever the ticker holds, the account reads nothing outside its grants
+# and holds no statement past its MAX_STATEMENT_TIME (5 s).
 inject() { # description, refusal pattern, STATEMENTS.md entry, kinds, arguments...
     local desc="$1" pat="$2" t0 ms; shift 2
     t0=$(date +%s%N); q "$(doc "$@")"; ms=$(( ($(date +%s%N) - t0) / 1000000 ))
     if [ "$RC" -ne 0 ] && [[ "$ERR" =~ $pat ]] && [ "$ms" -lt 7500 ]; then pass "$desc (${ms} ms)"
     else fail "$desc" "rc $RC after $ms ms: ${ERR:-accepted}"; fi; }
-sum_before="$(sums)"
 cols19="User$(printf ',%d' $(seq 2 19))"
 inject "a semicolon and a DELETE" "syntax|denied" eod-bars sss "$EOD_LIST" "X'; Delete From db_amiplugin.NVEod Where '1'='1" 2015-01-02
 inject "UNION over the call log, the rest cut off by --" "denied" eod-bars sss "$EOD_LIST" "X' Union Select Args,1,1,1,1,1,1,1,1,1 From db_amiplugin.NVCallLog -- " 2015-01-02
@@ -86,7 +85,6 @@ inject "UNION over mysql.user, the rest cut off by #" "denied" realtime ss "$RT_
 inject "INTO OUTFILE" "denied" intraday-bars sss "$INTRA_LIST" "X' Into Outfile '$TMP/out' -- " 202510010000
 inject "an unterminated /* comment" "syntax" eod-bars sss "$EOD_LIST" "X' Or 1=1 /*" 2015-01-02
 inject "SLEEP(60) ends at the account's statement bound" "max_statement_time" realtime ss "$RT_LIST" "'X' Or Sleep(60) Or ''"
-check "the injected statements changed no table" "$sum_before" "$(sums)"
 
 echo "== statements of STATEMENTS.md, as the plug-in's account"
 # name, placeholder kinds, arguments...: runs the entry (fetching as $TYPES
