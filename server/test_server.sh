@@ -175,22 +175,14 @@ check "calls: every call, oldest first, one a line" \
 Plugin223_Register('$TID','test@velmora.example','1.2.2.0','64',0)
 Plugin223_Log('$TID','test@velmora.example','Unable connect to server, \\nconnection is already in use.')" \
     "$(admin calls)"
-admin clear-calls
-check "clear-calls empties the call list" "" "$(admin calls)"
 
 LAST="${VELMORA_DEMO_LAST_DATE:-2025-10-31}" BARTYPES="t,f,f,f,f,f,f,f,f,f"
-TYPES=$BARTYPES run_doc eod-bars sss "$EOD_LIST" BBCA 2025-10-01
-check "eod-bars: the ticker's rows from the start date on, included, oldest first, 23:59:00 as time of day" \
-    "$(asql "SELECT CONCAT(TrDate,' 23:59:00') FROM NVEod WHERE Ticker='BBCA' AND TrDate>='2025-10-01' ORDER BY TrDate")" "$(column 1)"
 run_doc eod-bars sss "$EOD_LIST" bbca 2015-01-02
 check "eod-bars: the ticker compares exactly ('bbca' is not BBCA)" 0 "$(row_count)"
 TYPES=$BARTYPES run_doc intraday-bars sss "$INTRA_LIST" BBCA "${LAST//-/}1545"
 check "intraday-bars: 12-digit start point, that minute included" "$(printf "$LAST 15:4%d:00\n" 5 6 7 8 9)" "$(column 1)"
 run_doc intraday-bars sss "$INTRA_LIST" BBCA "${LAST//-/}154601"
 check "intraday-bars: 14-digit start point with seconds" "$(printf "$LAST 15:4%d:00\n" 7 8 9)" "$(column 1)"
-run_doc intraday-bars sss "$INTRA_LIST" BBCA 202510010000
-check "intraday-bars: all of the ticker's minutes from a date, oldest first" \
-    "$(asql "SELECT CONCAT(TrDate,' ',TrTime) FROM NVIntraday WHERE Ticker='BBCA' AND TrDate>='2025-10-01' ORDER BY TrStamp")" "$(column 1)"
 
 run_doc realtime ss "$RT_LIST" "'TLKM','BBCA','NOSUCH'"
 check "realtime: the listed codes that exist, by code" "BBCA TLKM" "$(column 1 | paste -sd' ')"
