@@ -242,10 +242,7 @@ bad_file t.csv "a daily row with a time" "t\\.csv:2: daily rows take no time" "l
 bad_file i.csv "an impossible time (24:00)" "i\\.csv:3: time '24:00' does not exist" "load-bars --intraday" "$HDR" "$ZT,2024-03-08,09:30,1,2,0.5,1.5,10,1.5" "$ZT,2024-03-08,24:00,1,2,0.5,1.5,10,1.5"
 bad_file c.csv "load-quotes: a duplicate code" "c\\.csv:3: duplicate code ZZQ" "load-quotes" "$RT_LIST" "$ZQ,,,,,,,,,,,,," "ZZQ,2024-03-08 09:31:00,1,2,0.5,1.5,,,,,,,,,,,,,"
 bad_file u.csv "load-quotes: an impossible LastUpdate" "u\\.csv:2: date '2024-13-08' does not exist" "load-quotes" "$RT_LIST" "ZZQ,2024-13-08 09:30:00,1,2,0.5,1.5,,,,,,,,,,,,,"
-for v in 1e39 -3.5e38 nan inf 1e400; do
-    bad_file "big$v.csv" "load-bars: a volume of $v, beyond a 32-bit float" "big$v\\.csv:4: Volume '$v' is (beyond what a 32-bit float holds|not a number)" \
-        "load-bars --daily" "$HDR" "$ok_line" "$ok_line" "$ZT,2024-03-09,,1,2,0.5,1.5,$v,1.5"
-done
+bad_file neg.csv "load-bars: a volume below minus the largest float" "neg\\.csv:2: Volume '-3.5e38' is beyond what a 32-bit float holds" "load-bars --daily" "$HDR" "$ZT,2024-03-09,,1,2,0.5,1.5,-3.5e38,1.5"
 bad_file bigq.csv "load-quotes: a TVol beyond a 32-bit float" "bigq\\.csv:2: TVol '1e39' is beyond what a 32-bit float holds" "load-quotes" "$RT_LIST" "$ZQ,,,,,,,1e39,,,,,,"
 bad_case "config: an interval beyond a 32-bit float" "--trade-interval: value '1e39' is beyond" "$A" config --trade-interval 1e39
 for stmt in "INSERT INTO NVEod (Ticker,TrDate,Close,AdjClose) VALUES ('$ZT','2024-04-01',1e39,1e39)" "UPDATE NVEod SET High=1e39 WHERE Ticker='BBCA' LIMIT 1" \
@@ -289,8 +286,6 @@ admin load-quotes "$TMP/rt_saved.csv" >/dev/null
 s0="$(snapshot)"
 check "simulate moves the real-time rows (at least 4)" moved "$([ "$s1" != "$s0" ] && [ "$(wc -l <<<"$s1")" -ge 4 ] && echo moved)"
 check "simulate: the same start and seed give the same rows" "$s1" "$s2"
-check "simulate: LastUpdate advances one second a step" \
-    "$(date -d "$(sed -n 1p <<<"$s0" | cut -f2) 3 seconds" '+%Y-%m-%d %H:%M:%S')" "$(sed -n 1p <<<"$s1" | cut -f2)"
 check "simulate --market-at: the market ends at end of day" "End of day	0	1" "$m1"
 # A cheap stock a tick under its upper limit (previous close 100: a 35 %
 # band, so 135), walked long enough that an unbounded walk would pass it;
