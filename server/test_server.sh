@@ -8,7 +8,7 @@ source "$HERE/../host/scenario_lib.sh"
 PY=/usr/bin/python3 Q="$HERE/odbc_query.py" A="$HERE/velmora-admin" DOC="$HERE/STATEMENTS.md"
 TMP="$(mktemp -d)" TID="vtest-$$" ZT="ZZT$$"   # this run's client id and ticker
 cleanup() {
-    "$A" sql "DELETE FROM NVSession WHERE ClientID LIKE 'vtest-%'; DELETE FROM NVEod WHERE Ticker LIKE 'ZZ%';
+    "$A" sql "DELETE FROM NVSession WHERE ClientID LIKE 'vtest-%' OR ClientID=''; DELETE FROM NVEod WHERE Ticker LIKE 'ZZ%';
               DELETE FROM NVIntraday WHERE Ticker LIKE 'ZZ%'; DELETE FROM NVRealtime WHERE Code IN ('bbca') OR Code LIKE 'ZZ%';" >/dev/null 2>&1
     rm -rf "$TMP"; }
 trap cleanup EXIT
@@ -106,6 +106,7 @@ check "config: one row" 1 "$(row_count)"
 run_doc session-query ss "$TID" "$TID"
 check "session-query: the record's values" "0|7|1|CloseBidAsk|Bid|Ask|Test User|test@velmora.example|2025-10-01" \
     "$(column 1- | tr '\t' '|')"
+asql "INSERT INTO NVSession (ClientID) VALUES ('')" >/dev/null   # what an empty id must not find
 for id in "" "${TID^^}"; do
     run_doc session-query ss "$id" "$id"
     check "session-query: ${id:+the client id in capitals}${id:-an empty client id} matches nothing" 0 "$(row_count)"
