@@ -185,8 +185,6 @@ check "intraday-bars: 12-digit start point, that minute included" "$(printf "$LA
 run_doc intraday-bars sss "$INTRA_LIST" BBCA "${LAST//-/}154601"
 check "intraday-bars: 14-digit start point with seconds" "$(printf "$LAST 15:4%d:00\n" 7 8 9)" "$(column 1)"
 
-run_doc realtime ss "$RT_LIST" "'TLKM','BBCA','NOSUCH'"
-check "realtime: the listed codes that exist, by code" "BBCA TLKM" "$(column 1 | paste -sd' ')"
 admin load-quotes "$(mk lower.csv "$RT_LIST" "bbca,2025-01-02 09:00:00,1,1,1,1,,,,,,,,,,,,,")" >/dev/null
 run_doc realtime ss "$RT_LIST" "'bbca'"
 check "realtime: 'bbca' is a row of its own, apart from BBCA, which it leaves alone" "bbca|1|NULL 2" \
