@@ -299,11 +299,9 @@ check "simulate --tickers: the walk stays in the day's limits, high/low, change,
 admin simulate --steps 1 --tickers ZZNONE >/dev/null; RC=$? ERR="$(<"$TMP/aerr")"
 refused "simulate --tickers: an unknown ticker is refused" "no real-time row for ZZNONE"
 before_market="$(asql "SELECT $MKT FROM NVMarket")" t0=$(date +%s%N)
-out="$(admin simulate --seconds 3.5 --speed 2 --step-market --phase 1 --tickers ZZSIM)"
+admin simulate --seconds 3.5 --speed 2 --step-market --phase 1 --tickers ZZSIM >/dev/null
 ms=$(( ($(date +%s%N) - t0) / 1000000 ))
 check "simulate --seconds 3.5 stops by itself, after 3 to 8 s (${ms} ms)" 1 "$(( ms >= 3000 && ms < 8000 ))"
-check "simulate --step-market: trading, closed, end of day and trading again" "trading closed eod trading " \
-    "$(sed -n 's/.*market \([a-z]*\) (changed).*/\1/p' <<<"$out" | tr '\n' ' ')"
 check "simulate --step-market: the market is put back as it was" "$before_market" "$(asql "SELECT $MKT FROM NVMarket")"
 admin market closed --date 2025-11-03 >/dev/null
 check "market closed --date" "Market closed	1	2025-11-03	0" "$(asql "SELECT StatusMessage,isMarketClosed,MarketDate,EOD FROM NVMarket")"
