@@ -128,6 +128,8 @@ check "market-status: MarketDate reads as a timestamp" "$(asql "SELECT CONCAT(Ma
 admin session "$TID" --curr-conn 9 >/dev/null
 run_doc conn-id ssddd "$TID" test@velmora.example 7 9 5
 run_doc disconnect ssd "$TID" test@velmora.example 3
+q "$REG0" "$HELD" "$(doc disconnect ssd "$TID" test@velmora.example 3)" "$HELD"
+check "disconnect: the owner's disconnect frees the session" "9 0" "$(values 1)"
 
 # Two copies at once: the first holds the session while the second calls.
 admin clear-calls
