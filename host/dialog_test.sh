@@ -4,9 +4,6 @@
 # and under Wine on Xvfb with the real dialog, which the host drives through
 # its controls. Both must show the same directory as the server holds (a
 # second import's is the directory test's).
-#
-# Needs a running private server (scripts/dbserver start) and the builds.
-# Ends with "N passed, N failed".
 set -uo pipefail
 
 SCENARIO_LOG=${DIALOG_LOG:-.run/logs/dialog.log}

@@ -5,7 +5,6 @@
 # status goes Down at the first tick that finds the connection gone and Conn
 # again at the retry, through a live node; quotes and bars keep coming; the
 # session record stays one row, owned on a live node. Then the node rejoins.
-# Ends with "N passed, N failed".
 set -uo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 export VELMORA_RUN_DIR="${FAILOVER_RUN_DIR:-$ROOT/.run/failover}" VELMORA_DEMO_SIZE=small

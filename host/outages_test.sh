@@ -10,9 +10,6 @@
 # server's return to Conn, streaming updates flowing again, the longest call
 # into the plug-in (at most 25 s) and no connection of the plug-in's account
 # left behind; past the four retries, both session records as they were.
-#
-# Needs a running private server (scripts/dbserver start) and the builds.
-# Ends with "N passed, N failed".
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/scenario_lib.sh"
 

@@ -10,8 +10,6 @@
 # numbers aside (any number matches any number: data sets differ). A
 # command line this test cannot run fails, so that no new example goes
 # untested; those that build or test everything are left to their own runs.
-#
-# Ends with "N passed, N failed".
 set -uo pipefail
 
 source "$(dirname "${BASH_SOURCE[0]}")/scenario_lib.sh"

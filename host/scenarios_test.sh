@@ -5,7 +5,6 @@
 # window timers and the real popup menu. Outages: host/outages_test.sh.
 # The host runs a script fed a line at a time and echoes a mark after each
 # step, so every check reads exactly what that step printed.
-# Ends with "N passed, N failed".
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/scenario_lib.sh"
 : >"$LOG"
